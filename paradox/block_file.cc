@@ -1,0 +1,83 @@
+#include "paradox/block_file.h"
+
+#include "paradox/bytes.h"
+#include "paradox/crypt.h"
+
+namespace paradox {
+
+BlockFile::BlockFile(const RandomAccessFile* file, const FileHeader* header)
+    : file_(file), header_(header), cache_(kCacheSlots) {}
+
+uint64_t BlockFile::BlockOffset(uint32_t number) const {
+    return uint64_t(header_->header_size) + uint64_t(number - 1) * header_->block_size;
+}
+
+Status BlockFile::ParseBlockHeader(uint32_t number, const uint8_t* head, uint32_t* count, uint16_t* next,
+                                   uint16_t* prev) const {
+    *next = LoadLe16(head);
+    *prev = LoadLe16(head + 2);
+    int32_t last_offset = int16_t(LoadLe16(head + 4));
+    uint32_t record_size = header_->record_size;
+    uint32_t capacity = (header_->block_size - 6) / record_size;
+    if (last_offset == -int32_t(record_size)) {
+        *count = 0;
+    } else if (last_offset < 0 || last_offset % record_size != 0 || uint32_t(last_offset) / record_size >= capacity) {
+        return Status::Corruption(file_->Name() + ": corrupt block " + std::to_string(number) + " at offset " +
+                                  std::to_string(BlockOffset(number)) + ": record offset " + std::to_string(last_offset));
+    } else {
+        *count = uint32_t(last_offset) / record_size + 1;
+    }
+    if (*next > header_->file_blocks)
+        return Status::Corruption(file_->Name() + ": corrupt block " + std::to_string(number) + " at offset " +
+                                  std::to_string(BlockOffset(number)) + ": next block " + std::to_string(*next) +
+                                  " beyond the " + std::to_string(header_->file_blocks) + " blocks in the file");
+    return Status::Ok();
+}
+
+Status BlockFile::ReadBlock(uint32_t number, BlockRef* out) const {
+    if (number < 1 || number > header_->file_blocks)
+        return Status::Corruption(file_->Name() + ": block " + std::to_string(number) + " does not exist (file has " +
+                                  std::to_string(header_->file_blocks) + " blocks)");
+    BlockRef& slot = cache_[number % kCacheSlots];
+    if (slot && slot->number == number) {
+        *out = slot;
+        return Status::Ok();
+    }
+    auto block = std::make_shared<Block>();
+    block->number = number;
+    block->record_size = header_->record_size;
+    block->data.resize(header_->block_size);
+    PX_RETURN_IF_ERROR(file_->Read(BlockOffset(number), block->data.size(), block->data.data()));
+    if (header_->IsEncrypted()) DecryptDbBlock(block->data.data(), block->data.size(), header_->password_checksum, number);
+    PX_RETURN_IF_ERROR(ParseBlockHeader(number, block->data.data(), &block->record_count, &block->next, &block->prev));
+    slot = block;
+    *out = std::move(block);
+    return Status::Ok();
+}
+
+Status BlockFile::ReadChain(std::vector<ChainEntry>* chain) const {
+    chain->clear();
+    if (header_->first_block == 0) return Status::Ok();
+    std::vector<bool> seen(size_t(header_->file_blocks) + 1, false);
+    uint64_t records = 0;
+    uint8_t head[kCryptChunk];
+    for (uint32_t number = header_->first_block; number != 0;) {
+        if (number > header_->file_blocks)
+            return Status::Corruption(file_->Name() + ": block chain points to block " + std::to_string(number) +
+                                      " beyond the end of the file");
+        if (seen[number])
+            return Status::Corruption(file_->Name() + ": block chain loops back to block " + std::to_string(number));
+        seen[number] = true;
+        PX_RETURN_IF_ERROR(file_->Read(BlockOffset(number), sizeof head, head));
+        if (header_->IsEncrypted()) DecryptDbBlock(head, sizeof head, header_->password_checksum, number);
+        uint32_t count;
+        uint16_t next, prev;
+        PX_RETURN_IF_ERROR(ParseBlockHeader(number, head, &count, &next, &prev));
+        chain->push_back(ChainEntry{uint16_t(number), count, records});
+        records += count;
+        number = next;
+    }
+    return Status::Ok();
+}
+
+}  // namespace paradox

@@ -1,0 +1,17 @@
+// Consistency check of a table and its index and memo files, as run by
+// `pxtool check`: block chain, record counts, key order, primary index
+// entries, secondary indexes and every field value.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "paradox/table.h"
+
+namespace paradox {
+
+// Fills problems with one line per fault found; returns an error only when
+// the table cannot be opened at all.
+Status CheckTable(const std::string& path, const OpenOptions& options, std::vector<std::string>* problems);
+
+}  // namespace paradox

@@ -1,0 +1,209 @@
+#include "paradox/secondary_index.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+#include "paradox/bytes.h"
+
+namespace paradox {
+namespace {
+
+constexpr uint8_t kCaseInsensitiveFlag = 0x01;
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// "X06" -> 6, "XG0" -> -1 (composite), anything else -> 0.
+int IndexFileKind(const std::string& ext) {
+    if (ext.size() == 3 && (ext[0] == 'X' || ext[0] == 'x')) {
+        if ((ext[1] == 'G' || ext[1] == 'g') && IsHexDigit(ext[2])) return -1;
+        if (IsHexDigit(ext[1]) && IsHexDigit(ext[2])) return std::stoi(ext.substr(1), nullptr, 16);
+    }
+    return 0;
+}
+
+}  // namespace
+
+Status ListSecondaryIndexes(const Table& table, std::vector<SecondaryIndexInfo>* indexes) {
+    indexes->clear();
+    std::string stem = table.name().substr(0, table.name().find_last_of('.'));
+    std::string dir = DirName(table.path());
+    for (const std::string& entry : ListDirectory(dir)) {
+        size_t dot = entry.find_last_of('.');
+        if (dot == std::string::npos || !EqualsIgnoringCase(entry.substr(0, dot), stem)) continue;
+        int kind = IndexFileKind(entry.substr(dot + 1));
+        if (kind == 0) continue;
+        SecondaryIndexInfo info;
+        info.path = dir.empty() ? entry : dir + "/" + entry;
+        std::unique_ptr<RandomAccessFile> file;
+        PX_RETURN_IF_ERROR(OpenFile(info.path, &file));
+        PX_RETURN_IF_ERROR(ReadHeader(*file, &info.header));
+        if (kind > 0) {
+            if (kind > int(table.fields().size())) return Status::Corruption(entry + ": names field " + std::to_string(kind) + ", which the table lacks");
+            info.name = table.fields()[size_t(kind - 1)].name;
+        } else {
+            info.name = info.header.index_name;
+        }
+        indexes->push_back(std::move(info));
+    }
+    std::sort(indexes->begin(), indexes->end(),
+              [](const SecondaryIndexInfo& a, const SecondaryIndexInfo& b) { return a.path < b.path; });
+    return Status::Ok();
+}
+
+Status IndexOrder::Open(const Table& table, const std::string& name, std::unique_ptr<IndexOrder>* order) {
+    std::vector<SecondaryIndexInfo> indexes;
+    PX_RETURN_IF_ERROR(ListSecondaryIndexes(table, &indexes));
+    for (const SecondaryIndexInfo& info : indexes)
+        if (EqualsIgnoringCase(info.name, name)) return Build(table, info, order);
+    return Status::NotFound(table.name() + ": index '" + name + "' not found");
+}
+
+Status IndexOrder::Build(const Table& table, const SecondaryIndexInfo& info, std::unique_ptr<IndexOrder>* out) {
+    auto order = std::unique_ptr<IndexOrder>(new IndexOrder());
+    order->name_ = info.name;
+    const FileHeader& x = info.header;
+    std::string x_name = BaseName(info.path);
+    if (x.file_type != FileType::kSecondaryData && x.file_type != FileType::kSecondaryDataMaint &&
+        x.file_type != FileType::kCompositeData && x.file_type != FileType::kCompositeDataMaint)
+        return Status::Corruption(x_name + ": not a secondary index file");
+    if (x.key_fields == 0 || x.key_fields > x.num_fields) return Status::Corruption(x_name + ": no key fields");
+    order->case_insensitive_ = (x.index_flags & kCaseInsensitiveFlag) != 0;
+    std::vector<FieldInfo> key_fields;
+    std::vector<bool> descending;
+    for (size_t i = 0; i < x.key_fields; ++i) {
+        int source = table.FindField(x.fields[i].name);
+        if (source < 0 || table.fields()[size_t(source)].type != x.fields[i].type ||
+            table.fields()[size_t(source)].width != x.fields[i].width)
+            return Status::Corruption(x_name + ": key field '" + x.fields[i].name + "' does not match " + table.name());
+        order->key_source_.push_back(source);
+        key_fields.push_back(x.fields[i]);
+        descending.push_back(i < x.field_numbers.size() && (x.field_numbers[i] & 0x8000) != 0);
+    }
+    order->collation_ = &table.collation();
+    order->key_ = KeyLayout(key_fields, &table.collation(), descending);
+    Status read = table.is_keyed() ? order->ReadFromFile(table, info) : Status::NotSupported("unkeyed");
+    if (!read.ok() && !read.IsNotSupported() && !read.IsCorruption()) return read;
+    if (!read.ok()) PX_RETURN_IF_ERROR(order->SortInMemory(table));
+    *out = std::move(order);
+    return Status::Ok();
+}
+
+Status IndexOrder::ReadFromFile(const Table& table, const SecondaryIndexInfo& info) {
+    std::unique_ptr<RandomAccessFile> file;
+    PX_RETURN_IF_ERROR(OpenFile(info.path, &file));
+    FileHeader header;
+    PX_RETURN_IF_ERROR(ReadHeader(*file, &header));
+    if (header.IsEncrypted() && header.password_checksum != table.header().password_checksum)
+        return Status::Corruption(file->Name() + ": encrypted with another key than the table");
+    BlockFile blocks(file.get(), &header);
+    std::vector<ChainEntry> chain;
+    PX_RETURN_IF_ERROR(blocks.ReadChain(&chain));
+    uint64_t total = chain.empty() ? 0 : chain.back().first_record + chain.back().record_count;
+    if (total != table.record_count())
+        return Status::Corruption(file->Name() + ": holds " + std::to_string(total) + " entries for " +
+                                  std::to_string(table.record_count()) + " records");
+    const FieldInfo& hint = header.fields.back();
+    records_.reserve(total);
+    keys_.reserve(total * key_.width());
+    for (const ChainEntry& entry : chain) {
+        BlockRef block;
+        PX_RETURN_IF_ERROR(blocks.ReadBlock(entry.block, &block));
+        for (uint32_t i = 0; i < block->record_count; ++i) {
+            const uint8_t* x_record = block->Record(i);
+            uint16_t hint_block = uint16_t(LoadBe16(x_record + hint.offset) ^ 0x8000);
+            uint64_t record_number;
+            PX_RETURN_IF_ERROR(LocateRecord(table, x_record, hint_block, &record_number));
+            records_.push_back(record_number);
+            keys_.insert(keys_.end(), x_record, x_record + key_.width());
+        }
+    }
+    read_from_file_ = true;
+    return Status::Ok();
+}
+
+// Finds the table record an index entry stands for by its primary key: first
+// in the hinted block, else through the primary index.
+Status IndexOrder::LocateRecord(const Table& table, const uint8_t* x_record, uint16_t hint_block,
+                                uint64_t* record_number) const {
+    const KeyLayout& pk = table.primary_key();
+    std::vector<uint8_t> pk_bytes(pk.width(), 0);
+    for (size_t f = 0; f < pk.field_count(); ++f) {
+        int at = -1;
+        for (size_t k = 0; k < key_source_.size(); ++k)
+            if (key_source_[k] == int(f)) at = int(k);
+        if (at < 0) return Status::Corruption("index lacks primary key field '" + pk.field(f).name + "'");
+        if (case_insensitive_ && pk.field(f).type == FieldType::kAlpha)
+            return Status::NotSupported("case-folded primary key");
+        std::memcpy(pk_bytes.data() + pk.field(f).offset, x_record + key_.field(size_t(at)).offset, pk.field(f).width);
+    }
+    int64_t ordinal = table.ChainOrdinal(hint_block);
+    if (ordinal >= 0) {
+        const ChainEntry& entry = table.chain()[size_t(ordinal)];
+        BlockRef block;
+        PX_RETURN_IF_ERROR(table.blocks().ReadBlock(entry.block, &block));
+        for (uint32_t i = 0; i < block->record_count; ++i)
+            if (std::memcmp(block->Record(i), pk_bytes.data(), pk.width()) == 0) {
+                *record_number = entry.first_record + i;
+                return Status::Ok();
+            }
+    }
+    PX_RETURN_IF_ERROR(table.LowerBound(pk_bytes, pk.field_count(), record_number));
+    RecordRef record;
+    if (*record_number < table.record_count()) PX_RETURN_IF_ERROR(table.ReadRecord(*record_number, &record));
+    if (!record.data || std::memcmp(record.data, pk_bytes.data(), pk.width()) != 0)
+        return Status::Corruption("index entry without a matching record");
+    return Status::Ok();
+}
+
+Status IndexOrder::SortInMemory(const Table& table) {
+    uint64_t n = table.record_count();
+    keys_.assign(n * key_.width(), 0);
+    records_.resize(n);
+    for (uint64_t r = 0; r < n; ++r) {
+        RecordRef record;
+        PX_RETURN_IF_ERROR(table.ReadRecord(r, &record));
+        uint8_t* key = keys_.data() + r * key_.width();
+        for (size_t k = 0; k < key_source_.size(); ++k) {
+            const FieldInfo& source = table.fields()[size_t(key_source_[k])];
+            std::memcpy(key + key_.field(k).offset, record.data + source.offset, source.width);
+            if (case_insensitive_ && source.type == FieldType::kAlpha)
+                table.collation().FoldCase(key + key_.field(k).offset, source.width);
+        }
+    }
+    std::vector<uint64_t> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    const size_t all = key_.field_count();
+    std::stable_sort(order.begin(), order.end(), [&](uint64_t a, uint64_t b) {
+        return key_.Compare(keys_.data() + a * key_.width(), keys_.data() + b * key_.width(), all) < 0;
+    });
+    std::vector<uint8_t> sorted_keys(keys_.size());
+    for (uint64_t i = 0; i < n; ++i)
+        std::memcpy(sorted_keys.data() + i * key_.width(), keys_.data() + order[i] * key_.width(), key_.width());
+    keys_ = std::move(sorted_keys);
+    records_ = std::move(order);
+    read_from_file_ = false;
+    return Status::Ok();
+}
+
+uint64_t IndexOrder::Bound(const std::vector<uint8_t>& key, size_t n, bool upper) const {
+    std::vector<uint8_t> probe = key;
+    probe.resize(key_.width(), 0);
+    // Case-insensitive keys are stored upper-cased; search the same way.
+    if (case_insensitive_)
+        for (size_t k = 0; k < n && k < key_.field_count(); ++k)
+            if (key_.field(k).type == FieldType::kAlpha)
+                collation_->FoldCase(probe.data() + key_.field(k).offset, key_.field(k).width);
+    uint64_t lo = 0, hi = records_.size();
+    while (lo < hi) {
+        uint64_t mid = lo + (hi - lo) / 2;
+        int c = key_.Compare(KeyAt(mid), probe.data(), n);
+        if (c < 0 || (upper && c == 0))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+}  // namespace paradox
