@@ -1,0 +1,91 @@
+// The program's one HTTP client: a single libcurl handle that keeps cookies and
+// connections for the life of the process. Requests block the calling thread.
+#pragma once
+
+#include "sources/http_error.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+namespace zelvon {
+
+namespace detail {
+struct HttpTransfer;
+}
+
+class HttpClient {
+public:
+    static constexpr int kDefaultMaxRedirects = 15;
+    static constexpr int kPageInactivitySeconds = 5;
+    static constexpr int kDownloadInactivitySeconds = 30;
+    static constexpr int kConnectTimeoutSeconds = 15;
+    static constexpr qint64 kDefaultBodyLimit = qint64(256) * 1024 * 1024;
+
+    HttpClient();
+    ~HttpClient();
+    HttpClient(const HttpClient&) = delete;
+    HttpClient& operator=(const HttpClient&) = delete;
+
+    // Request headers; empty means the header is not sent (libcurl's default).
+    void setUserAgent(const QString& userAgent);
+    void setAccept(const QString& accept);
+    QString userAgent() const { return userAgent_; }
+    QString accept() const { return accept_; }
+    // Back to the library's defaults: no user agent, "Accept: */*".
+    void resetRequestHeaders();
+
+    void setMaxRedirects(int count) { maxRedirects_ = count; }
+    // A request ends when no byte arrives for this long.
+    void setInactivityLimit(int seconds) { inactivitySeconds_ = seconds; }
+    int inactivityLimit() const { return inactivitySeconds_; }
+    void setBodyLimit(qint64 bytes) { bodyLimit_ = bytes; }
+
+    // Sent only when a server asks, and never to another host after a redirect.
+    void setCredentials(const QString& user, const QString& password);
+    // A CA file trusted in addition to the system's store; empty for none.
+    void setExtraCaFile(const QString& path) { extraCaFile_ = path; }
+    QString extraCaFile() const { return extraCaFile_; }
+
+    // Fetches url into body (emptied first); body keeps what arrived when an
+    // error is raised. Raises HttpStatusError for a status of 400 or more and
+    // HttpTransportError when no complete answer arrived.
+    void get(const QString& url, QByteArray& body);
+
+    // Status of the last answer, -1 when the last request got none.
+    int responseCode() const { return responseCode_; }
+    // Reason phrase of the last answer's status line, empty when none.
+    QString statusText() const { return statusText_; }
+    // Body bytes of the request in progress (or of the last one).
+    qint64 bytesReceived() const { return bytesReceived_.load(); }
+
+    // Drops the open connection; the next request connects afresh.
+    void closeConnection() { freshConnect_ = true; }
+
+private:
+    void configure(detail::HttpTransfer& transfer, const QByteArray& url);
+    void finish(int curlCode, const detail::HttpTransfer& transfer, const QString& url);
+
+    void* curl_;
+    QString userAgent_;
+    QString accept_;
+    QByteArray userName_;
+    QByteArray password_;
+    QString extraCaFile_;
+    int maxRedirects_ = kDefaultMaxRedirects;
+    int inactivitySeconds_ = kPageInactivitySeconds;
+    qint64 bodyLimit_ = kDefaultBodyLimit;
+    bool freshConnect_ = false;
+    int responseCode_ = -1;
+    QString statusText_;
+    std::atomic<qint64> bytesReceived_{0};
+    char errorBuffer_[256] = {};
+};
+
+// The address as the transport sends it: blanks, control characters and
+// non-ASCII characters percent-encoded (UTF-8), everything else unchanged.
+QByteArray TransportAddress(const QString& url);
+
+}  // namespace zelvon
