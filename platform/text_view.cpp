@@ -1,5 +1,9 @@
 #include "platform/text_view.h"
 
+#include "platform/codec.h"
+
+#include <QSaveFile>
+
 #include <algorithm>
 
 namespace zelvon {
@@ -107,6 +111,18 @@ int TextView::find(QStringView what, int start, int length) const
 int TextView::find(QStringView what, int start) const
 {
     return find(what, start, int(searchText().size()));
+}
+
+bool TextView::saveToFile(const QString& path) const
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    for (const QString& line : lines_) {
+        file.write(codec::EncodeWindows1252(line));
+        file.write("\r\n");
+    }
+    return file.commit();
 }
 
 void TextView::invalidate()

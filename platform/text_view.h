@@ -42,6 +42,9 @@ public:
     // Search from start to the end of the text.
     int find(QStringView what, int start) const;
 
+    // Every line followed by CR LF, in Windows-1252; false when the file cannot be written.
+    bool saveToFile(const QString& path) const;
+
 signals:
     void changed();
 

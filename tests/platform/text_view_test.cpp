@@ -1,5 +1,7 @@
 #include "platform/text_view.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using zelvon::TextView;
@@ -105,4 +107,16 @@ TEST(TextViewSearch, ALineBreakIsOneSearchableCharacter)
     EXPECT_EQ(view.find(u"b\nc", 0), 1);
     EXPECT_EQ(view.find(u"d", 0, 4), -1);
     EXPECT_EQ(view.find(u"d", 0, 5), 4);
+}
+
+TEST(TextViewSave, WritesCrLfAfterEveryLineInWindows1252)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("liste.txt");
+    TextView view(u"Börse\n€ 12,5");
+    ASSERT_TRUE(view.saveToFile(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("B\xF6rse\r\n\x80 12,5\r\n"));
+    EXPECT_FALSE(view.saveToFile(dir.filePath("missing/liste.txt")));
 }

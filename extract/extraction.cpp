@@ -1,0 +1,109 @@
+#include "extract/extraction.h"
+
+#include "extract/comdirect.h"
+#include "extract/conversions.h"
+#include "extract/yahoo.h"
+
+#include <cmath>
+
+namespace zelvon::extract {
+
+Extraction::Extraction(const ExtractionInput& input, const ExtractionHooks& hooks, QuoteRecord& quote)
+    : input(input), quote(quote), cut(*input.page), hooks_(hooks)
+{
+}
+
+DateTime Extraction::today() const
+{
+    return std::floor(input.now);
+}
+
+DateTime Extraction::timeOfDay() const
+{
+    return input.now - today();
+}
+
+QString Extraction::quoteLineStart() const
+{
+    return input.security.ZDF + u'\t' + PriceText(quote.Kurs) + u'\t' + quote.Zeit;
+}
+
+void Extraction::reportFailure()
+{
+    outcome.picture = kPictureFailure;
+}
+
+void Extraction::reportQuote(const QString& quoteLine)
+{
+    if (input.savePolicy == 2) {
+        outcome.pageSaved = true;
+        if (hooks_.savePage)
+            hooks_.savePage();
+    }
+    const bool earlierDay = quote.Datum < today();
+    if (earlierDay)
+        appendLine(DateText(quote.Datum));
+    appendLine(quoteLine);
+    if (earlierDay)
+        appendLine(DateText(today()));
+    outcome.picture = kPictureQuoteRead;
+}
+
+void Extraction::appendLine(const QString& line)
+{
+    if (input.quoteList)
+        input.quoteList->appendLine(line);
+}
+
+ExtractionOutcome QuoteExtractor::SpeedButton3Click(const ExtractionInput& input, const ExtractionHooks& hooks)
+{
+    Extraction run(input, hooks, quote);
+    quote.Volumen = 0;
+    quote.Kurs = 0;
+    const bool pageEmpty = input.page->textLength() == 0;
+    if (input.source == kWinBis || !pageEmpty) {
+        if (dispatch(run) == SourceEnd::AtOnce) {
+            run.outcome.endedAtOnce = true;
+            return run.outcome;
+        }
+    }
+    storageStep(run, hooks);
+    return run.outcome;
+}
+
+void QuoteExtractor::SpeedButton5Click(TextView& quoteList)
+{
+    quoteList.clear();
+}
+
+SourceEnd QuoteExtractor::dispatch(Extraction& run)
+{
+    switch (run.input.source) {
+    case kYahoo:
+        return yahoo::Extract(run);
+    case kComdirectFunds:
+    case kComdirectWarrants:
+    case kComdirectShares:
+    case kComdirectIndices:
+    case kComdirectCertificates:
+    case kComdirectCurrencies:
+    case kComdirectAll:
+        return comdirect::Extract(run);
+    default:
+        return SourceEnd::ToStorage;
+    }
+}
+
+void QuoteExtractor::storageStep(Extraction& run, const ExtractionHooks& hooks)
+{
+    if (quote.Kurs > 0 && quote.Datum != 0) {
+        quote.ZeitTemp = TextToTime(quote.Zeit).value_or(run.timeOfDay());
+        run.outcome.stored = true;
+        if (hooks.store)
+            hooks.store({run.input.security.Firma, quote.Kurs, quote.Volumen, quote.Datum + quote.ZeitTemp});
+    }
+    if (hooks.fetchButtonsReady)
+        hooks.fetchButtonsReady();
+}
+
+}  // namespace zelvon::extract

@@ -1,0 +1,95 @@
+// The extraction step: one run turns the page view's text into a quote for the
+// current security, reports it in the quote list and hands it to storage.
+// Window-free; the main window supplies the views, the selectors' indices and
+// hooks for the few things only it can do.
+#pragma once
+
+#include "extract/page_cutter.h"
+#include "extract/quote_record.h"
+#include "platform/text_view.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace zelvon::extract {
+
+// One row of Intraday.db as the storage step writes it.
+struct IntradayRow {
+    int32_t Firma = 0;
+    double Kurs = 0;
+    int32_t Volumen = 0;
+    DateTime Zeit = 0;
+};
+
+struct ExtractionInput {
+    const TextView* page = nullptr;  // RichEdit1
+    TextView* quoteList = nullptr;   // RichEdit2
+    Security security;               // current record of Table1
+    int source = -1;                 // ComboBox2
+    int entry = -1;                  // ComboBox1
+    bool windowVisible = true;
+    int savePolicy = 0;              // RadioGroup1; 2 saves every read quote's page
+    double SizeTemp = 0;
+    DateTime now = 0;                // current date and time for the whole run
+};
+
+// What only the main window can do; an empty hook is skipped.
+struct ExtractionHooks {
+    std::function<void()> savePage;                   // SpeedButton4Click
+    std::function<void(const IntradayRow&)> store;    // the intraday table; swallows its errors
+    std::function<void()> fetchButtonsReady;          // GetButton, Button1 on; AbortButton off
+};
+
+struct ExtractionOutcome {
+    std::optional<int> picture;  // status icon; empty leaves it as it was
+    bool pageSaved = false;
+    bool stored = false;         // a quote met the storage condition
+    bool endedAtOnce = false;    // nothing stored, buttons left as they were
+};
+
+// How a source extraction ends.
+enum class SourceEnd { ToStorage, AtOnce };
+
+// The state of one run, shared by the source modules.
+class Extraction {
+public:
+    Extraction(const ExtractionInput& input, const ExtractionHooks& hooks, QuoteRecord& quote);
+
+    const ExtractionInput& input;
+    QuoteRecord& quote;
+    PageCutter cut;
+    ExtractionOutcome outcome;
+
+    DateTime now() const { return input.now; }
+    DateTime today() const;
+    DateTime timeOfDay() const;
+
+    // ZDF, tab, price, tab, time text.
+    QString quoteLineStart() const;
+    // Status icon for a failed quote.
+    void reportFailure();
+    // Saves the page if asked to, frames a quote of an earlier day with date lines.
+    void reportQuote(const QString& quoteLine);
+
+private:
+    void appendLine(const QString& line);
+
+    const ExtractionHooks& hooks_;
+};
+
+// SpeedButton3Click and SpeedButton5Click without the window around them.
+class QuoteExtractor {
+public:
+    QuoteRecord quote;
+
+    ExtractionOutcome SpeedButton3Click(const ExtractionInput& input, const ExtractionHooks& hooks = {});
+    // "alle eingelesenen Kurse löschen": the quote list only; stored quotes stay.
+    static void SpeedButton5Click(TextView& quoteList);
+
+private:
+    SourceEnd dispatch(Extraction& run);
+    void storageStep(Extraction& run, const ExtractionHooks& hooks);
+};
+
+}  // namespace zelvon::extract
