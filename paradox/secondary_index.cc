@@ -39,7 +39,8 @@ Status ListSecondaryIndexes(const Table& table, std::vector<SecondaryIndexInfo>*
         PX_RETURN_IF_ERROR(OpenFile(info.path, &file));
         PX_RETURN_IF_ERROR(ReadHeader(*file, &info.header));
         if (kind > 0) {
-            if (kind > int(table.fields().size())) return Status::Corruption(entry + ": names field " + std::to_string(kind) + ", which the table lacks");
+            if (kind > int(table.fields().size()) || info.header.first_indexed_field != kind)
+                return Status::Corruption(entry + ": does not index field " + std::to_string(kind) + " of " + table.name());
             info.name = table.fields()[size_t(kind - 1)].name;
         } else {
             info.name = info.header.index_name;
@@ -114,6 +115,7 @@ Status IndexOrder::ReadFromFile(const Table& table, const SecondaryIndexInfo& in
             uint16_t hint_block = uint16_t(LoadBe16(x_record + hint.offset) ^ 0x8000);
             uint64_t record_number;
             PX_RETURN_IF_ERROR(LocateRecord(table, x_record, hint_block, &record_number));
+            PX_RETURN_IF_ERROR(MatchesRecord(table, x_record, record_number));
             records_.push_back(record_number);
             keys_.insert(keys_.end(), x_record, x_record + key_.width());
         }
@@ -153,6 +155,22 @@ Status IndexOrder::LocateRecord(const Table& table, const uint8_t* x_record, uin
     if (*record_number < table.record_count()) PX_RETURN_IF_ERROR(table.ReadRecord(*record_number, &record));
     if (!record.data || std::memcmp(record.data, pk_bytes.data(), pk.width()) != 0)
         return Status::Corruption("index entry without a matching record");
+    return Status::Ok();
+}
+
+// The entry's key fields must hold the record's values (folded when the
+// index ignores case).
+Status IndexOrder::MatchesRecord(const Table& table, const uint8_t* x_record, uint64_t record_number) const {
+    RecordRef record;
+    PX_RETURN_IF_ERROR(table.ReadRecord(record_number, &record));
+    std::vector<uint8_t> value;
+    for (size_t k = 0; k < key_source_.size(); ++k) {
+        const FieldInfo& source = table.fields()[size_t(key_source_[k])];
+        value.assign(record.data + source.offset, record.data + source.offset + source.width);
+        if (case_insensitive_ && source.type == FieldType::kAlpha) collation_->FoldCase(value.data(), value.size());
+        if (std::memcmp(value.data(), x_record + key_.field(k).offset, source.width) != 0)
+            return Status::Corruption("index entry differs from record " + std::to_string(record_number + 1));
+    }
     return Status::Ok();
 }
 

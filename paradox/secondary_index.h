@@ -43,6 +43,7 @@ public:
 private:
     Status ReadFromFile(const Table& table, const SecondaryIndexInfo& info);
     Status SortInMemory(const Table& table);
+    Status MatchesRecord(const Table& table, const uint8_t* x_record, uint64_t record_number) const;
     Status LocateRecord(const Table& table, const uint8_t* x_record, uint16_t hint_block, uint64_t* record_number) const;
 
     std::string name_;

@@ -1,0 +1,122 @@
+// A table object over one Paradox table: directory and file name, optional
+// secondary index by name, open/close, record filter, master link, moves,
+// field access by name, key lookups and record count. Writing operations are
+// declared with their final signatures.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/data_link.h"
+#include "db/field.h"
+#include "db/session.h"
+#include "db/variant.h"
+#include "paradox/secondary_index.h"
+
+namespace zelvon::db {
+
+struct FieldDef {
+    std::string name;
+    paradox::FieldType type = paradox::FieldType::kAlpha;
+    int size = 0;
+    bool required = false;
+};
+
+class Table {
+public:
+    explicit Table(Session& session);
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    void SetDatabaseName(const std::string& directory) { database_name_ = directory; }
+    const std::string& DatabaseName() const { return database_name_; }
+    void SetTableName(const std::string& name) { table_name_ = name; }
+    const std::string& TableName() const { return table_name_; }
+    // Empty: primary key order. Changing it on an open table re-reads the records.
+    Status SetIndexName(const std::string& name);
+    const std::string& IndexName() const { return index_name_; }
+
+    Status Open();
+    void Close();
+    bool Active() const { return table_ != nullptr; }
+
+    // The filter callback decides for each record about to be delivered.
+    void SetOnFilterRecord(std::function<bool(Table&)> filter) { filter_ = std::move(filter); }
+    Status SetFiltered(bool on);
+    bool Filtered() const { return filtered_; }
+
+    // Master link: this table shows only the records whose leading key fields
+    // equal the master's fields of the same names (";"-separated).
+    Status SetMasterSource(DataLink* master);
+    Status SetMasterFields(const std::string& fields);
+
+    Status First();
+    Status Next();
+    Status Prior();
+    Status Last();
+    Status Refresh();
+    bool Eof() const { return eof_; }
+    bool Bof() const { return bof_; }
+
+    int FieldCount() const;
+    // The field called name in any letter case.
+    Status FieldByName(const std::string& name, Field* field) const;
+    Field* FindField(const std::string& name);
+    // Records in the table (within the master range), filter not applied.
+    uint64_t RecordCount() const;
+
+    // Values for the first fields of the current index; found = positioned on
+    // the first matching record the filter admits, else not moved.
+    Status FindKey(const std::vector<Variant>& values, bool* found);
+    // Positions on the first admitted record whose key is >= values.
+    Status FindNearest(const std::vector<Variant>& values);
+
+    Status Edit();
+    Status Append();
+    Status Insert();
+    Status Post();
+    Status Cancel();
+    Status Delete();
+    Status CreateTable(const std::vector<FieldDef>& fields);
+    Status DeleteTable();
+
+    // Used by Field and DataLink.
+    const paradox::Table* engine() const { return table_.get(); }
+    const paradox::RecordRef* CurrentRecord() const { return has_record_ ? &current_ : nullptr; }
+    void AttachLink(DataLink* link);
+    void DetachLink(DataLink* link);
+
+private:
+    std::string FileName() const;
+    uint64_t RecordAt(uint64_t position) const;
+    Status Load(uint64_t position);
+    bool Admits(uint64_t position, Status* status);
+    Status SeekForward(uint64_t from, bool* found);
+    Status SeekBackward(uint64_t from_plus_one, bool* found);
+    Status EncodeKey(const std::vector<Variant>& values, std::vector<uint8_t>* key) const;
+    Status Bounds(const std::vector<uint8_t>& key, size_t n, uint64_t* lo, uint64_t* hi) const;
+    Status ApplyMasterRange();
+    Status NotOpen() const;
+    void DataChanged();
+    Status Reposition();
+
+    Session& session_;
+    std::string database_name_, table_name_, index_name_;
+    std::unique_ptr<paradox::Table> table_;
+    std::unique_ptr<paradox::IndexOrder> order_;
+    std::function<bool(Table&)> filter_;
+    bool filtered_ = false;
+    DataLink master_link_;
+    std::vector<std::string> master_fields_;
+    uint64_t range_lo_ = 0, range_hi_ = 0;
+    uint64_t position_ = 0;
+    bool has_record_ = false, eof_ = true, bof_ = true;
+    paradox::RecordRef current_;
+    std::vector<DataLink*> links_;
+    std::vector<std::unique_ptr<Field>> fields_;
+};
+
+}  // namespace zelvon::db
