@@ -1,0 +1,33 @@
+// The embedded browser as the page retrieval drives it: load an address, tell
+// when the document is complete or the navigation failed, stop, report busy,
+// and hand out the loaded document's body as HTML text.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace zelvon {
+
+class BrowserEngine : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    virtual void navigate(const QString& url) = 0;
+    virtual void stop() = 0;
+    virtual bool busy() const = 0;
+    virtual void setVisible(bool visible) = 0;
+    virtual bool visible() const = 0;
+    // The body element's inner HTML of the document as it stands now; "" when
+    // there is no body.
+    virtual QString bodyInnerHtml() = 0;
+    // Replaces the current document by an empty one.
+    virtual void clearDocument() = 0;
+
+signals:
+    void documentComplete();
+    void navigateError();
+};
+
+}  // namespace zelvon
