@@ -1,0 +1,188 @@
+// The main window: owns the program's state, the controls and the timers, and
+// wires them to the logic classes. Handler names follow the controls' events.
+#pragma once
+
+#include "app/host_config.h"
+#include "app/proxy_init.h"
+#include "app/run_flags.h"
+#include "app/run_plan.h"
+#include "app/settings.h"
+#include "platform/registry.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+
+namespace zelvon {
+
+class TStatusfenster;
+
+// Process exit codes of a run started by switches.
+inline constexpr int kExitRanToEnd = 0;
+inline constexpr int kExitRunFailed = 1;
+inline constexpr int kExitBadArguments = 2;
+
+// Three-column radio group whose items are addressed by index.
+class RadioGroup : public QWidget {
+    Q_OBJECT
+public:
+    RadioGroup(const QStringList& items, QWidget* parent);
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+
+private:
+    QButtonGroup* group_;
+};
+
+class THttpGetForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit THttpGetForm(QWidget* parent = nullptr);
+    ~THttpGetForm() override;
+
+    // Set before Initial: the run flags from the command line and the settings store.
+    void SetRunFlags(const RunFlags& flags) { flags_ = flags; }
+    const RunFlags& runFlags() const { return flags_; }
+    void SetRegistry(RegistryFile registry) { registry_.emplace(std::move(registry)); }
+    void SetStatusWindow(TStatusfenster* window) { Statusfenster = window; }
+
+    // The start routine: settings, tables, group selection, then the runs.
+    void Initial();
+
+    int exitCode() const { return exitCode_; }
+    bool closeRequested() const { return closeRequested_; }
+
+    // Directories and standard indices.
+    QString startpath;
+    QString Home;
+    QString Depot;
+    QString TempPath;
+    QString FilterPath;
+    int Sprache = 0;
+    int StdQuelle = 0;
+    int StdBoerse = 0;
+    QString Watch1, Watch2, watch3, watch4;
+    bool Lade = false;
+    HostConfig Hosts;
+    ConnectionFields Connection;
+
+    // Top panel.
+    QComboBox* ComboBox2;
+    QComboBox* ComboBox1;
+    QComboBox* DBLookupComboBox1;
+    QPushButton* Button1;
+    QPushButton* GetButton;
+    QPushButton* AbortButton;
+    QPushButton* Button2;
+    QToolButton* SpeedButton1;
+    QToolButton* SpeedButton4;
+    QToolButton* SpeedButton2;
+    QToolButton* SpeedButton5;
+    QLabel* Image1;
+    RadioGroup* RadioGroup1;
+    QGroupBox* GroupBox1;
+    QComboBox* ComboBox3;
+    QCheckBox* Favoriten;
+    QPushButton* Button3;
+    // Client area.
+    QWidget* WebBrowser1;
+    QPlainTextEdit* RichEdit1;
+    QPlainTextEdit* RichEdit2;
+    // Bottom panel.
+    QLineEdit* AktienDatei;
+    QPushButton* BitBtn1;
+    QToolButton* SpeedButton6;
+    // Hidden fields.
+    QLineEdit* URLEdit;
+    QLineEdit* FileNameEdit;
+    QLineEdit* ProxyHostEdit;
+    QLineEdit* ProxyPortEdit;
+    QLabel* Kurswert;
+    QLabel* Zeit;
+    QPushButton* Button5;
+    QPushButton* SpeedButton3;
+    // Timers.
+    QTimer Timer1;
+    QTimer Timer2;
+    QTimer GetTimer;
+
+    TStatusfenster* Statusfenster = nullptr;
+
+    void SetStatusPanel(int panel, const QString& text);
+    QString StatusPanel(int panel) const;
+    void ShowPicture(int index);
+    int picture() const { return picture_; }
+
+    // Captions of every control, menu item and label, for checks and screenshots.
+    QStringList Captions() const;
+
+public slots:
+    void Button2Click();
+    void Beenden1Click();
+    void Einstellungen1Click();
+    void Info1Click();
+    void Timer1Timer();
+
+    // Runs whose work is built elsewhere in the program.
+    void Button1Click();
+    void GetButtonClick();
+    void BitBtn1Click();
+    void SpeedButton1Click();
+    void Kursdatenlesen();
+    void Newseinlesen();
+    void UpdateFilter();
+    void UpdateFirma();
+    void Button5Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void BuildTopPanel(QWidget* panel);
+    void BuildClientArea(QWidget* area);
+    void BuildBottomPanel(QWidget* panel);
+    void BuildHiddenFields();
+    void BuildMenu();
+    void BuildStatusBar();
+    void WireSignals();
+
+    void ReadSettings();
+    void OpenTables();
+    void StartRuns();
+    void RunSingleSecurity(bool quoteRun);
+    void FinishRuns();
+    void RunNotBuilt(Run run);
+    // Catches every error at a handler's entry and shows the standard error box.
+    void Guarded(const std::function<void()>& handler);
+    void ReportRunError(const QString& message);
+
+    void FormClose();
+    // Closing before the event loop runs must still end the program.
+    void CloseMainWindow();
+
+    RunFlags flags_;
+    std::optional<RegistryFile> registry_;
+    QLabel* statusPanels_[2] = {nullptr, nullptr};
+    int picture_ = -1;
+    int groupIndex_ = 0;
+    int exitCode_ = kExitRanToEnd;
+    bool closeRequested_ = false;
+    bool initialRunning_ = false;
+    bool closed_ = false;
+};
+
+}  // namespace zelvon

@@ -1,0 +1,64 @@
+// Program entry: single instance, command line, main window, start routine, event loop.
+#include "app/http_get_form.h"
+#include "app/proxy_init.h"
+#include "app/status_window.h"
+#include "platform/dialogs.h"
+#include "platform/single_instance.h"
+
+#include <QApplication>
+
+using namespace zelvon;
+
+namespace {
+
+bool DisplayPresent() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool display = DisplayPresent();
+    // A scheduler starts the program without a display; it must run all the same.
+    if (!display && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    const SingleInstance mutex(QStringLiteral("Zelvon"));
+    if (!mutex.acquired()) return kExitRanToEnd;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zelvon"));
+    QApplication::setApplicationVersion(QStringLiteral("6.4"));
+
+    const ParsedCommandLine parsed = ParseCommandLine(QApplication::arguments(), formats::Today());
+    dialogs::SetStartedBySwitches(parsed.flags.AnyRun(), display);
+    if (!parsed.error.isEmpty()) {
+        dialogs::ShowError(nullptr, QStringLiteral("Zelvon"), parsed.error);
+        return kExitBadArguments;
+    }
+
+    THttpGetForm form;
+    TProxyInit proxyInit(&form);
+    TStatusfenster status(&form);
+    QApplication::setWindowIcon(form.windowIcon());
+    form.SetRunFlags(parsed.flags);
+    form.SetStatusWindow(&status);
+
+    try {
+        form.SetRegistry(RegistryFile::Load(RegistryFile::DefaultPath()));
+        form.Initial();
+    } catch (const Error& e) {
+        dialogs::ShowError(&form, QStringLiteral("Zelvon"), e.message());
+        return kExitRunFailed;
+    }
+    if (form.closeRequested()) {
+        QApplication::processEvents();
+        return form.exitCode();
+    }
+    if (parsed.flags.Mini && !parsed.flags.KursInfo && !parsed.flags.InterInfo) {
+        form.showMinimized();
+    } else {
+        form.show();
+    }
+    QApplication::exec();
+    return form.exitCode();
+}

@@ -1,0 +1,45 @@
+#include "app/run_plan.h"
+
+namespace zelvon {
+
+RunPlan PlanRuns(const RunFlags& f) {
+    RunPlan plan;
+    plan.closesWindow = f.AnyRun();
+    if (f.KursInfo) {
+        plan.runs = {Run::SingleSecurityQuote};
+        return plan;
+    }
+    if (f.InterInfo) {
+        plan.runs = {Run::SingleSecurityPage};
+        return plan;
+    }
+    if (f.Beispiel) plan.runs.push_back(Run::ArchiveImport);
+    if (f.NewsLesen) plan.runs.push_back(Run::News);
+    if (f.UpdateLesen) plan.runs.push_back(Run::FilterUpdate);
+    if (f.FirmenLesen) plan.runs.push_back(Run::MasterUpdate);
+    if (f.Fundament) plan.runs.push_back(Run::Fundamentals);
+    // The fetch-all never starts inside another run; it follows all of them.
+    if (f.Automat) plan.runs.push_back(Run::FetchAll);
+    plan.minimise = f.Mini;
+    return plan;
+}
+
+DateTime ArchiveStartDay(DateTime leseDatum, DateTime today) {
+    return leseDatum < today - 90 ? today - 90 : leseDatum;
+}
+
+QString RunName(Run run) {
+    switch (run) {
+    case Run::SingleSecurityQuote: return QStringLiteral("Einzelwert-Kursabruf");
+    case Run::SingleSecurityPage: return QStringLiteral("Einzelwert-Seitenaufruf");
+    case Run::ArchiveImport: return QStringLiteral("Beispieldatenbank Update");
+    case Run::News: return QStringLiteral("Meldungen einlesen");
+    case Run::FilterUpdate: return QStringLiteral("Videotext Filter Update");
+    case Run::MasterUpdate: return QStringLiteral("Wertpapierdatenbank Update");
+    case Run::Fundamentals: return QStringLiteral("Fundamentaldaten Update");
+    case Run::FetchAll: return QStringLiteral("Hole alle");
+    }
+    return {};
+}
+
+}  // namespace zelvon

@@ -1,0 +1,82 @@
+// Starts the real program as a scheduler would and checks how it ends.
+#include "platform/single_instance.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace zelvon {
+namespace {
+
+class ProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QDir().mkpath(dir_.filePath("Daten"));
+        QFile reg(dir_.filePath("Quarvinta.reg"));
+        ASSERT_TRUE(reg.open(QIODevice::WriteOnly));
+        reg.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Selvaran\\Quarvinta]\r\n"
+                  "\"Datenpath\"=\"" + dir_.filePath("Daten/").toUtf8() + "\"\r\n");
+    }
+    struct Outcome {
+        int exitCode = -1;
+        QString stderrText;
+    };
+    Outcome Run(const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("ZELVON_REGISTRY", dir_.filePath("Quarvinta.reg"));
+        env.insert("XDG_RUNTIME_DIR", dir_.path());
+        p.setProcessEnvironment(env);
+        p.start(ZELVON_BINARY, args);
+        EXPECT_TRUE(p.waitForFinished(60'000));
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+    }
+    QTemporaryDir dir_;
+};
+
+TEST_F(ProcessTest, MissingTablesEndAnAutomaticRunWithStatusOne) {
+    const Outcome o = Run({"/A"});
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_TRUE(o.stderrText.contains("Firma.db")) << o.stderrText.toStdString();
+}
+
+TEST_F(ProcessTest, BadSwitchValuesEndWithStatusTwo) {
+    Outcome o = Run({"/G", "drei", "/A"});
+    EXPECT_EQ(o.exitCode, 2);
+    EXPECT_TRUE(o.stderrText.contains("drei"));
+    o = Run({"/K", "gestern"});
+    EXPECT_EQ(o.exitCode, 2);
+}
+
+TEST_F(ProcessTest, SecondStartEndsAtOnceAndSilently) {
+    qputenv("XDG_RUNTIME_DIR", dir_.path().toLocal8Bit());
+    SingleInstance first(QStringLiteral("Zelvon"));
+    ASSERT_TRUE(first.acquired());
+    QElapsedTimer clock;
+    clock.start();
+    const Outcome o = Run({"/A"});
+    EXPECT_EQ(o.exitCode, 0);
+    EXPECT_TRUE(o.stderrText.isEmpty()) << o.stderrText.toStdString();
+    EXPECT_LT(clock.elapsed(), 30'000);
+}
+
+TEST_F(ProcessTest, MalformedSettingsFileIsReportedAndKept) {
+    QFile reg(dir_.filePath("Quarvinta.reg"));
+    ASSERT_TRUE(reg.open(QIODevice::WriteOnly));
+    reg.write("not a registry file\r\n");
+    reg.close();
+    const Outcome o = Run({"/A"});
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_TRUE(o.stderrText.contains("Zeile 1"));
+    ASSERT_TRUE(reg.open(QIODevice::ReadOnly));
+    EXPECT_EQ(reg.readAll(), "not a registry file\r\n");
+}
+
+}  // namespace
+}  // namespace zelvon
