@@ -115,6 +115,7 @@ void THttpGetForm::FormCreate() {
     }
     setWindowState(Qt::WindowNoState);
     SetStatusPanel(0, QString());
+    Session.SetPasswordHandler([this](db::Session& session, bool& retry) { Password(session, retry); });
     WireSignals();
 }
 
@@ -415,6 +416,13 @@ void THttpGetForm::ReportRunError(const QString& message) {
         exitCode_ = kExitRunFailed;
         CloseMainWindow();
     }
+}
+
+void THttpGetForm::Password(db::Session& session, bool& Continue) {
+    const QString entered =
+        dialogs::InputBox(this, QStringLiteral("Depot-Paßwort eingeben"), QStringLiteral("Paßwort:"), QString(), true);
+    Continue = !entered.isEmpty();
+    if (Continue) session.AddPassword(entered.toStdString());
 }
 
 void THttpGetForm::Timer1Timer() {

@@ -7,6 +7,7 @@
 #include "app/run_flags.h"
 #include "app/run_plan.h"
 #include "app/settings.h"
+#include "db/session.h"
 #include "platform/registry.h"
 
 #include <QMainWindow>
@@ -120,6 +121,12 @@ public:
     QTimer GetTimer;
 
     TStatusfenster* Statusfenster = nullptr;
+
+    // The table session every table of the program opens through.
+    db::Session Session;
+    // The session's password event: asks for the depot password; a non-empty
+    // answer is added and the open retried.
+    void Password(db::Session& session, bool& Continue);
 
     void SetStatusPanel(int panel, const QString& text);
     QString StatusPanel(int panel) const;

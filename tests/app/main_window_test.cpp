@@ -146,6 +146,19 @@ TEST_F(MainWindowTest, RunsStartedBySwitchesStoreNothing) {
     }
 }
 
+TEST_F(MainWindowTest, UnansweredPasswordPromptEndsTheRetriesWithTheEngineError) {
+    const QString sample = QStringLiteral(SAMPLES_DIR "/encrypt/encrypted.db");
+    if (!QFile::exists(sample)) GTEST_SKIP() << "samples not present";
+    THttpGetForm form;
+    std::unique_ptr<paradox::Table> table;
+    const db::Status status = form.Session.OpenTable(sample.toStdString(), &table);
+    EXPECT_FALSE(status.ok());
+    EXPECT_EQ(table, nullptr);
+
+    form.Session.AddPassword("123");
+    EXPECT_TRUE(form.Session.OpenTable(sample.toStdString(), &table).ok());
+}
+
 TEST_F(MainWindowTest, MissingTableEndsTheStartWithItsName) {
     QFile::remove(data_ + "Firma.db");
     THttpGetForm form;
