@@ -70,7 +70,9 @@ bool WebEngineBrowserEngine::CanStart()
 void WebEngineBrowserEngine::navigate(const QString& url)
 {
     target_ = QUrl(url, QUrl::TolerantMode);
+    failed_ = false;
     if (!IsWebAddress(target_)) {
+        failed_ = true;
         // Only web addresses are loaded; anything else fails like a dead link.
         QTimer::singleShot(0, this, &BrowserEngine::navigateError);
         return;
@@ -81,7 +83,10 @@ void WebEngineBrowserEngine::navigate(const QString& url)
 
 void WebEngineBrowserEngine::stop()
 {
-    page_->triggerAction(QWebEnginePage::Stop);
+    // Stopping the blank page of a cleared document would keep the page
+    // before it on show.
+    if (target_ != kBlank)
+        page_->triggerAction(QWebEnginePage::Stop);
     loading_ = false;
 }
 
@@ -120,6 +125,7 @@ void WebEngineBrowserEngine::onLoadingChanged(const QWebEngineLoadingInfo& info)
         break;
     case QWebEngineLoadingInfo::LoadFailedStatus:
         loading_ = false;
+        failed_ = true;
         emit navigateError();
         break;
     }
@@ -127,6 +133,10 @@ void WebEngineBrowserEngine::onLoadingChanged(const QWebEngineLoadingInfo& info)
 
 QString WebEngineBrowserEngine::bodyInnerHtml()
 {
+    // Without an error page a failed load leaves the previous document in
+    // place; it belongs to another address.
+    if (failed_)
+        return QString();
     struct Answer {
         QString html;
         bool arrived = false;

@@ -54,6 +54,7 @@ private:
     QWebEnginePage* page_;
     QUrl target_;
     bool loading_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace zelvon

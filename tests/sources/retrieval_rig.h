@@ -26,7 +26,9 @@ struct RetrievalRig {
         if (engine == Engine::Http) {
             browser = std::make_unique<HttpBrowserEngine>(client);
         } else {
+            static int profiles = 0;
             WebEngineOptions options;
+            options.profileName = QStringLiteral("ZelvonTest%1").arg(++profiles);
             options.storagePath = profileDir.path();
             options.caFile = TestCaFile();
             browser = std::make_unique<WebEngineBrowserEngine>(options);
