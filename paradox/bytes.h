@@ -10,6 +10,11 @@ inline uint16_t LoadLe16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8))
 inline uint32_t LoadLe32(const uint8_t* p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
+inline void StoreLe16(uint8_t* p, uint16_t v) { p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); }
+inline void StoreLe32(uint8_t* p, uint32_t v) {
+    StoreLe16(p, uint16_t(v));
+    StoreLe16(p + 2, uint16_t(v >> 16));
+}
 inline uint16_t LoadBe16(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
 inline uint32_t LoadBe32(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);

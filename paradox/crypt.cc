@@ -43,6 +43,12 @@ void DecryptMbChunks(uint8_t* data, size_t size, uint32_t checksum) {
         DecryptChunk(data + j * kCryptChunk, a, b, uint8_t(a + 1), uint8_t(b + 1));
 }
 
+void EncryptMbChunks(uint8_t* data, size_t size, uint32_t checksum) {
+    uint8_t a = checksum & 0xFF, b = (checksum >> 8) & 0xFF;
+    for (size_t j = 0; j < size / kCryptChunk; ++j)
+        EncryptChunk(data + j * kCryptChunk, a, b, uint8_t(a + 1), uint8_t(b + 1));
+}
+
 uint32_t PasswordChecksum(const std::string& password) {
     if (password.empty()) return 0;
     const size_t n = password.size() > 256 ? 256 : password.size();

@@ -21,6 +21,7 @@ void DecryptDbBlock(uint8_t* data, size_t size, uint32_t checksum, uint32_t bloc
 void EncryptDbBlock(uint8_t* data, size_t size, uint32_t checksum, uint32_t block_number);
 // .MB files are encrypted chunk by chunk, independent of the position.
 void DecryptMbChunks(uint8_t* data, size_t size, uint32_t checksum);
+void EncryptMbChunks(uint8_t* data, size_t size, uint32_t checksum);
 
 // The checksum Paradox stores for password (0 for the empty password).
 uint32_t PasswordChecksum(const std::string& password);

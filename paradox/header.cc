@@ -184,4 +184,15 @@ std::string TextEncodingName(const FileHeader& header) {
     }
 }
 
+Status ReadHeaderBytes(const std::string& path, std::vector<uint8_t>* bytes) {
+    std::unique_ptr<RandomAccessFile> file;
+    PX_RETURN_IF_ERROR(OpenFile(path, &file));
+    if (file->Size() < kFixedPart) return Bad(*file, "file is shorter than a header");
+    uint8_t fixed[4];
+    PX_RETURN_IF_ERROR(file->Read(0, 4, fixed));
+    bytes->resize(LoadLe16(fixed + 2));
+    if (bytes->size() < kFixedPart) return Bad(*file, "header size " + std::to_string(bytes->size()));
+    return file->Read(0, bytes->size(), bytes->data());
+}
+
 }  // namespace paradox

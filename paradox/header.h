@@ -74,6 +74,10 @@ struct FileHeader {
 // for field names (the table's code page).
 Status ReadHeader(const RandomAccessFile& file, FileHeader* header);
 
+// The raw header bytes of the file at path (header-size bytes), for
+// read-modify-write of headers.
+Status ReadHeaderBytes(const std::string& path, std::vector<uint8_t>* bytes);
+
 // The iconv name for a table's text, from its code page and sort order.
 std::string TextEncodingName(const FileHeader& header);
 

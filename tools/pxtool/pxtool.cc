@@ -2,9 +2,11 @@
 //   pxtool dump TABLE [--index NAME] [--password P]   records in the canonical form
 //   pxtool info TABLE [--password P]                  header, fields, keys, indexes
 //   pxtool check TABLE [--password P]                 validates; exit 1 on any fault
+//   pxtool copy SRC DST [--shuffle] [--password P]    rebuilds SRC into DST record by record
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "paradox/dump.h"
 #include "paradox/secondary_index.h"
 #include "paradox/table.h"
+#include "paradox/table_copy.h"
 
 namespace {
 
@@ -19,13 +22,16 @@ struct Arguments {
     std::string command;
     std::string table;
     std::string index;
+    std::string destination;
+    bool shuffle = false;
     paradox::OpenOptions options;
 };
 
 int Usage() {
     std::cerr << "usage: pxtool dump TABLE [--index NAME] [--password P]\n"
                  "       pxtool info TABLE [--password P]\n"
-                 "       pxtool check TABLE [--password P]\n";
+                 "       pxtool check TABLE [--password P]\n"
+                 "       pxtool copy SRC DST [--shuffle] [--password P]\n";
     return 2;
 }
 
@@ -36,13 +42,17 @@ bool Parse(int argc, char** argv, Arguments* args) {
         std::string a = argv[i];
         if ((a == "--index" || a == "--password") && i + 1 < argc) {
             (a == "--index" ? args->index : args->options.passwords.emplace_back()) = argv[++i];
+        } else if (a == "--shuffle") {
+            args->shuffle = true;
         } else if (args->table.empty() && a.rfind("--", 0) != 0) {
             args->table = a;
+        } else if (args->command == "copy" && args->destination.empty() && a.rfind("--", 0) != 0) {
+            args->destination = a;
         } else {
             return false;
         }
     }
-    return !args->table.empty();
+    return !args->table.empty() && (args->command != "copy" || !args->destination.empty());
 }
 
 int Fail(const paradox::Status& s) {
@@ -116,6 +126,14 @@ int Check(const Arguments& args) {
     return 0;
 }
 
+int Copy(const Arguments& args) {
+    paradox::CopyOptions options;
+    options.shuffle = args.shuffle;
+    options.seed = std::random_device()();
+    paradox::Status s = paradox::CopyTable(args.table, args.destination, args.options, options);
+    return s.ok() ? 0 : Fail(s);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,5 +142,6 @@ int main(int argc, char** argv) {
     if (args.command == "dump") return Dump(args);
     if (args.command == "info") return Info(args);
     if (args.command == "check") return Check(args);
+    if (args.command == "copy") return Copy(args);
     return Usage();
 }
