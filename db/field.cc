@@ -30,6 +30,11 @@ int32_t ClampToInt32(double v) {
 const std::string& Field::FieldName() const { return table_->engine()->fields()[index_].name; }
 paradox::FieldType Field::DataType() const { return table_->engine()->fields()[index_].type; }
 int Field::Size() const { return table_->engine()->fields()[index_].size_byte; }
+// The table object owns the edit buffer; a Field is only a handle on it.
+paradox::Status Field::SetValue(const Variant& value) const {
+    return const_cast<Table*>(table_)->SetFieldValue(index_, value);
+}
+
 bool Field::IsNull() const { return ReadValue(table_, index_).is_null; }
 
 std::string Field::AsString() const {

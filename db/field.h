@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "db/variant.h"
 #include "paradox/field_type.h"
+#include "paradox/status.h"
 
 namespace zelvon::db {
 
@@ -26,6 +28,16 @@ public:
     // Days since 1899-12-30, time of day as fraction.
     double AsDateTime() const;
     bool AsBoolean() const;
+
+    // Setters, valid while the table is in edit or insert state; a value
+    // the field cannot hold is refused with an error naming table and field.
+    paradox::Status SetValue(const Variant& value) const;
+    paradox::Status SetString(const std::string& v) const { return SetValue(v); }
+    paradox::Status SetInteger(int64_t v) const { return SetValue(v); }
+    paradox::Status SetFloat(double v) const { return SetValue(v); }
+    paradox::Status SetDateTime(double v) const { return SetValue(v); }
+    paradox::Status SetBoolean(bool v) const { return SetValue(v); }
+    paradox::Status Clear() const { return SetValue(std::monostate{}); }
 
 private:
     const Table* table_;

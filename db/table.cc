@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "paradox/date_time.h"
 
@@ -34,6 +35,8 @@ double AsNumber(const Variant& v) {
     return 0;
 }
 
+}  // namespace
+
 // A lookup value in the form the engine stores for field.
 paradox::Value ToEngineValue(const paradox::FieldInfo& field, const Variant& v) {
     using paradox::FieldType;
@@ -52,10 +55,18 @@ paradox::Value ToEngineValue(const paradox::FieldInfo& field, const Variant& v) 
         case FieldType::kTime: out.integer = std::llround((number - std::floor(number)) * paradox::kMillisPerDay); break;
         case FieldType::kTimestamp: out.integer = paradox::MillisFromDateTime(number); break;
         case FieldType::kNumber: case FieldType::kCurrency: out.number = number; break;
-        default: out.integer = std::llround(number); break;
+        case FieldType::kMemo: case FieldType::kFormattedMemo:
+            if (auto* s = std::get_if<std::string>(&v)) out.text = *s;
+            out.is_null = out.text.empty();
+            break;
+        default:
+            out.integer = std::fabs(number) < 9e18 ? std::llround(number) : std::numeric_limits<int64_t>::max();
+            break;
     }
     return out;
 }
+
+namespace {
 
 Variant FieldAsVariant(const Field& f) {
     using paradox::FieldType;
@@ -127,6 +138,8 @@ Status Table::Open() {
 }
 
 void Table::Close() {
+    writer_.reset();
+    state_ = State::kBrowse;
     table_.reset();
     order_.reset();
     fields_.clear();
@@ -374,18 +387,5 @@ Status Table::FindNearest(const std::vector<Variant>& values) {
     DataChanged();
     return Status::Ok();
 }
-
-static Status NotYet(const std::string& what, const std::string& table) {
-    return Status::NotSupported(what + " ist für " + table + " noch nicht möglich (Schreiben wird noch nicht unterstützt)");
-}
-
-Status Table::Edit() { return NotYet("Bearbeiten", FileName()); }
-Status Table::Append() { return NotYet("Anhängen", FileName()); }
-Status Table::Insert() { return NotYet("Einfügen", FileName()); }
-Status Table::Post() { return NotYet("Speichern", FileName()); }
-Status Table::Cancel() { return Status::Ok(); }
-Status Table::Delete() { return NotYet("Löschen", FileName()); }
-Status Table::CreateTable(const std::vector<FieldDef>&) { return NotYet("Anlegen", FileName()); }
-Status Table::DeleteTable() { return NotYet("Löschen der Tabelle", FileName()); }
 
 }  // namespace zelvon::db

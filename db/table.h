@@ -14,6 +14,7 @@
 #include "db/session.h"
 #include "db/variant.h"
 #include "paradox/secondary_index.h"
+#include "paradox/table_writer.h"
 
 namespace zelvon::db {
 
@@ -23,6 +24,9 @@ struct FieldDef {
     int size = 0;
     bool required = false;
 };
+
+// A program value in the form the engine stores for field.
+paradox::Value ToEngineValue(const paradox::FieldInfo& field, const Variant& value);
 
 class Table {
 public:
@@ -80,8 +84,15 @@ public:
     Status Post();
     Status Cancel();
     Status Delete();
+    // Creates the table file (no primary key) from field definitions.
     Status CreateTable(const std::vector<FieldDef>& fields);
+    // Closes the table and removes it with all its family files.
     Status DeleteTable();
+
+    enum class State { kBrowse, kEdit, kInsert };
+    State GetState() const { return state_; }
+    // Used by Field setters.
+    Status SetFieldValue(size_t index, const Variant& value);
 
     // Used by Field and DataLink.
     const paradox::Table* engine() const { return table_.get(); }
@@ -102,6 +113,10 @@ private:
     Status NotOpen() const;
     void DataChanged();
     Status Reposition();
+    Status OpenWriter();
+    Status AfterWrite(uint64_t record_number);
+    Status StartInsert();
+    Status StoreBlob(size_t index, const paradox::Value& value);
 
     Session& session_;
     std::string database_name_, table_name_, index_name_;
@@ -117,6 +132,11 @@ private:
     paradox::RecordRef current_;
     std::vector<DataLink*> links_;
     std::vector<std::unique_ptr<Field>> fields_;
+    State state_ = State::kBrowse;
+    std::unique_ptr<paradox::TableWriter> writer_;
+    std::vector<uint8_t> edit_buffer_;
+    uint64_t edit_record_ = 0;
+    paradox::RecordRef saved_current_;
 };
 
 }  // namespace zelvon::db

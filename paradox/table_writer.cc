@@ -35,6 +35,14 @@ Status TableWriter::Reload() {
     return ReadHeaderBytes(path_, &header_);
 }
 
+// Another writer may have posted since our last look at the file.
+Status TableWriter::LockFresh() {
+    PX_RETURN_IF_ERROR(file_->Lock());
+    Status s = Reload();
+    if (!s.ok()) file_->Unlock();
+    return s;
+}
+
 Status TableWriter::Fail(const std::string& what) const { return Status::Corruption(table_->name() + ": " + what); }
 
 Status TableWriter::LoadBlock(uint16_t number, std::vector<uint8_t>* block) const {
@@ -223,7 +231,7 @@ static void NoteAutoIncrement(const FileHeader& h, const std::vector<uint8_t>& r
 
 Status TableWriter::Insert(const std::vector<uint8_t>& record, uint64_t* record_number) {
     if (record.size() != table_->header().record_size) return Status::InvalidArgument(table_->name() + ": wrong record size");
-    PX_RETURN_IF_ERROR(file_->Lock());
+    PX_RETURN_IF_ERROR(LockFresh());
     uint64_t position;
     Status s = KeyViolation(record, &position);
     if (s.ok()) s = InsertAt(position, record);
@@ -239,7 +247,7 @@ Status TableWriter::Insert(const std::vector<uint8_t>& record, uint64_t* record_
 Status TableWriter::Delete(uint64_t record_number) {
     if (record_number >= table_->record_count())
         return Status::InvalidArgument(table_->name() + ": no record " + std::to_string(record_number + 1));
-    PX_RETURN_IF_ERROR(file_->Lock());
+    PX_RETURN_IF_ERROR(LockFresh());
     Located at = Locate(record_number + 1);
     at.slot -= 1;
     const ChainEntry& e = table_->chain()[at.chain_index];
@@ -272,7 +280,7 @@ Status TableWriter::Update(uint64_t record_number, const std::vector<uint8_t>& r
         PX_RETURN_IF_ERROR(Delete(record_number));
         return Insert(record, new_number);
     }
-    PX_RETURN_IF_ERROR(file_->Lock());
+    PX_RETURN_IF_ERROR(LockFresh());
     Located at = Locate(record_number + 1);
     uint16_t number = table_->chain()[at.chain_index].block;
     std::vector<uint8_t> block;

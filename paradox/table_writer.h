@@ -39,6 +39,7 @@ private:
     };
     TableWriter() = default;
     Status Reload();
+    Status LockFresh();
     Status KeyViolation(const std::vector<uint8_t>& record, uint64_t* position) const;
     Located Locate(uint64_t position) const;
     Status LoadBlock(uint16_t number, std::vector<uint8_t>* block) const;

@@ -89,7 +89,13 @@ TEST_F(DbTable, NamesInAnyLetterCaseAndNullConversions) {
     EXPECT_EQ(g->AsString(), "");
     EXPECT_EQ(g->AsFloat(), 0.0);
     EXPECT_FALSE(g->AsBoolean());
-    EXPECT_TRUE(empty.Edit().IsNotSupported());
+    // Editing an empty table inserts a record.
+    ASSERT_TRUE(empty.Edit().ok());
+    EXPECT_EQ(empty.GetState(), Table::State::kInsert);
+    ASSERT_TRUE(g->SetInteger(7).ok());
+    ASSERT_TRUE(empty.Post().ok());
+    EXPECT_EQ(empty.RecordCount(), 1u);
+    EXPECT_EQ(g->AsInteger(), 7);
 
     Table none(session_);
     none.SetDatabaseName(dir_.path());
@@ -196,6 +202,61 @@ TEST_F(DbTable, PasswordEventMayAddOneAndRetry) {
     refused.SetDatabaseName(dir_.path());
     refused.SetTableName("encrypted.db");
     EXPECT_TRUE(refused.Open().IsPermissionDenied());
+}
+
+TEST_F(DbTable, EditPostAppendCancelAndDeleteThroughTheTableObject) {
+    Table t(session_);
+    OpenTable(t, "customer.db");
+    uint64_t count = t.RecordCount();
+    Field* name = t.FindField("LastName");
+    ASSERT_NE(name, nullptr);
+    ASSERT_TRUE(t.Edit().ok());
+    ASSERT_TRUE(name->SetString("Zelvon Testkunde").ok());
+    ASSERT_TRUE(t.Post().ok());
+    EXPECT_EQ(name->AsString(), "Zelvon Testkunde");
+    EXPECT_EQ(t.RecordCount(), count);
+
+    EXPECT_FALSE(name->SetString("nicht im Bearbeitungsmodus").ok());
+    EXPECT_TRUE(t.Edit().ok());
+    zelvon::db::Status too_long = name->SetString(std::string(200, 'x'));
+    EXPECT_FALSE(too_long.ok());
+    EXPECT_NE(too_long.message().find("LastName"), std::string::npos);
+    ASSERT_TRUE(t.Cancel().ok());
+    EXPECT_EQ(name->AsString(), "Zelvon Testkunde");
+
+    ASSERT_TRUE(t.Append().ok());
+    ASSERT_TRUE(t.FindField("CustNo")->SetInteger(9999).ok());
+    ASSERT_TRUE(name->SetString("Neu").ok());
+    ASSERT_TRUE(t.FindField("Comments")->SetString(std::string(3000, 'm')).ok());
+    ASSERT_TRUE(t.Post().ok());
+    EXPECT_EQ(t.RecordCount(), count + 1);
+    EXPECT_EQ(t.FindField("Comments")->AsString(), std::string(3000, 'm'));
+    ASSERT_TRUE(t.Last().ok());
+    EXPECT_EQ(t.FindField("CustNo")->AsInteger(), 9999);
+
+    ASSERT_TRUE(t.Append().ok());
+    ASSERT_TRUE(t.FindField("CustNo")->SetInteger(9999).ok());
+    EXPECT_FALSE(t.Post().ok());
+    ASSERT_TRUE(t.Cancel().ok());
+
+    ASSERT_TRUE(t.Delete().ok());
+    EXPECT_EQ(t.RecordCount(), count);
+}
+
+TEST_F(DbTable, CreateAndDeleteTable) {
+    Table t(session_);
+    t.SetDatabaseName(dir_.path());
+    t.SetTableName("Internet.db");
+    ASSERT_TRUE(t.CreateTable({{"GruppenIndex", paradox::FieldType::kLong, 0, true},
+                               {"QuelleIndex", paradox::FieldType::kLong, 0, true},
+                               {"BoerseIndex", paradox::FieldType::kLong, 0, true}}).ok());
+    ASSERT_TRUE(t.Open().ok());
+    ASSERT_TRUE(t.Append().ok());
+    ASSERT_TRUE(t.FindField("BoerseIndex")->SetInteger(3).ok());
+    ASSERT_TRUE(t.Post().ok());
+    EXPECT_EQ(t.RecordCount(), 1u);
+    ASSERT_TRUE(t.DeleteTable().ok());
+    EXPECT_TRUE(paradox::FindIgnoringCase(dir_.path(), "Internet.db").empty());
 }
 
 }  // namespace
