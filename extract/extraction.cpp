@@ -13,6 +13,11 @@ Extraction::Extraction(const ExtractionInput& input, const ExtractionHooks& hook
 {
 }
 
+DateTime Extraction::now() const
+{
+    return today() + timeOfDay();
+}
+
 DateTime Extraction::today() const
 {
     return std::floor(input.now);
@@ -20,7 +25,8 @@ DateTime Extraction::today() const
 
 DateTime Extraction::timeOfDay() const
 {
-    return input.now - today();
+    const formats::ClockTime t = formats::DecodeTime(input.now);
+    return formats::EncodeTime(t.hour, t.minute, t.second, t.millisecond).value_or(0);
 }
 
 QString Extraction::quoteLineStart() const

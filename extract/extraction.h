@@ -61,7 +61,9 @@ public:
     PageCutter cut;
     ExtractionOutcome outcome;
 
-    DateTime now() const { return input.now; }
+    // The run's clock, in whole milliseconds so that it compares exactly with
+    // times read from text.
+    DateTime now() const;
     DateTime today() const;
     DateTime timeOfDay() const;
 

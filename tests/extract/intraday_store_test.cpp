@@ -1,0 +1,182 @@
+#include "db/table.h"
+#include "extract/intraday_store.h"
+#include "extraction_harness.h"
+#include "paradox/table_create.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace zelvon::extract;
+using namespace zelvon::extract::testing;
+using paradox::FieldType;
+
+namespace {
+
+struct StoredRow {
+    int firma;
+    double kurs;
+    int volumen;
+    double zeit;
+};
+
+// A data directory with Firma.db (securities 3 and 7) and an empty Intraday.db
+// keyed on (Firma, Zeit), Table1 on security 7.
+class IntradayKit : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        Create("Firma.db", {{"Firma", FieldType::kLong, 0}, {"ZDF", FieldType::kAlpha, 10}}, 1);
+        CreateIntraday({{"Firma", FieldType::kLong, 0}, {"Zeit", FieldType::kTimestamp, 0},
+                        {"Kurs", FieldType::kNumber, 0}, {"Volumen", FieldType::kLong, 0}});
+        zelvon::db::Table firma(session_);
+        Open(firma, "Firma.db");
+        for (int key : {3, 7}) {
+            ASSERT_TRUE(firma.Append().ok());
+            ASSERT_TRUE(firma.FindField("Firma")->SetInteger(key).ok());
+            ASSERT_TRUE(firma.FindField("ZDF")->SetString("Z" + std::to_string(key)).ok());
+            ASSERT_TRUE(firma.Post().ok());
+        }
+        firma.Close();
+        Open(table1_, "Firma.db");
+        bool found = false;
+        ASSERT_TRUE(table1_.FindKey({int64_t(7)}, &found).ok() && found);
+        dataSource1_.SetDataSet(&table1_);
+    }
+
+    void Create(const char* name, const std::vector<paradox::FieldSpec>& fields, int keys)
+    {
+        paradox::CreateOptions options;
+        options.key_fields = uint16_t(keys);
+        const auto s = paradox::CreateTable(path(name), fields, options);
+        ASSERT_TRUE(s.ok()) << s.ToString();
+    }
+    void CreateIntraday(const std::vector<paradox::FieldSpec>& fields) { Create("Intraday.db", fields, 2); }
+
+    void Open(zelvon::db::Table& table, const char* name)
+    {
+        table.SetDatabaseName(dir_.path().toStdString() + "/");
+        table.SetTableName(name);
+        const auto s = table.Open();
+        ASSERT_TRUE(s.ok()) << s.ToString();
+    }
+
+    std::string path(const char* name) const { return dir_.filePath(name).toStdString(); }
+
+    std::vector<StoredRow> Rows()
+    {
+        zelvon::db::Table intraday(session_);
+        Open(intraday, "Intraday.db");
+        std::vector<StoredRow> rows;
+        for (intraday.First(); !intraday.Eof(); intraday.Next())
+            rows.push_back({intraday.FindField("Firma")->AsInteger(), intraday.FindField("Kurs")->AsFloat(),
+                            intraday.FindField("Volumen")->AsInteger(), intraday.FindField("Zeit")->AsDateTime()});
+        return rows;
+    }
+
+    void Store(double kurs, int volumen, double zeit) { store_.Store({7, kurs, volumen, zeit}); }
+
+    QTemporaryDir dir_;
+    zelvon::db::Session session_;
+    zelvon::db::Table table1_{session_};
+    zelvon::db::DataLink dataSource1_;
+    IntradayStore store_{session_, dataSource1_};
+};
+
+}  // namespace
+
+TEST_F(IntradayKit, TheSameDateTimeUpdatesTheLastRow)
+{
+    Store(12.5, 100, At(2024, 3, 15, 17, 35));
+    Store(12.75, 200, At(2024, 3, 15, 17, 35));
+    const auto rows = Rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].firma, 7);
+    EXPECT_DOUBLE_EQ(rows[0].kurs, 12.75);
+    EXPECT_EQ(rows[0].volumen, 200);
+    EXPECT_TRUE(SameDateTime(rows[0].zeit, At(2024, 3, 15, 17, 35)));
+}
+
+TEST_F(IntradayKit, AnotherDateTimeAddsARowAlsoBeforeTheLastOne)
+{
+    Store(12.5, 0, At(2024, 3, 15, 17, 35));
+    Store(12.6, 0, At(2024, 3, 15, 17, 36));
+    Store(11.0, 0, At(2024, 3, 14, 17, 30));
+    const auto rows = Rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_DOUBLE_EQ(rows[0].kurs, 11.0);
+    EXPECT_DOUBLE_EQ(rows[2].kurs, 12.6);
+}
+
+TEST_F(IntradayKit, AnOlderDateTimeThatExistsIsAKeyViolationAndSwallowed)
+{
+    Store(12.5, 0, At(2024, 3, 15, 17, 35));
+    Store(12.6, 0, At(2024, 3, 15, 17, 36));
+    Store(12.7, 0, At(2024, 3, 15, 17, 35));
+    const auto rows = Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_DOUBLE_EQ(rows[0].kurs, 12.5);
+}
+
+TEST_F(IntradayKit, OnlyTheCurrentSecuritysLastRowIsCompared)
+{
+    store_.Store({3, 50, 0, At(2024, 3, 15, 18, 0)});
+    Store(12.5, 0, At(2024, 3, 15, 17, 35));
+    Store(12.6, 0, At(2024, 3, 15, 18, 0));
+    const auto rows = Rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].firma, 3);
+    EXPECT_DOUBLE_EQ(rows[0].kurs, 50);
+}
+
+TEST_F(IntradayKit, AMissingTableStoresNothingAndRaisesNothing)
+{
+    paradox::DeleteTable(path("Intraday.db"));
+    Store(12.5, 0, At(2024, 3, 15, 17, 35));
+    EXPECT_FALSE(QFile::exists(dir_.filePath("Intraday.db")));
+}
+
+TEST_F(IntradayKit, AnUnreadableTableIsLeftAsItWas)
+{
+    paradox::DeleteTable(path("Intraday.db"));
+    QFile broken(dir_.filePath("Intraday.db"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("kein Paradox");
+    broken.close();
+    Store(12.5, 0, At(2024, 3, 15, 17, 35));
+    ASSERT_TRUE(broken.open(QIODevice::ReadOnly));
+    EXPECT_EQ(broken.readAll(), "kein Paradox");
+}
+
+TEST_F(IntradayKit, ARowThatCannotBeFilledIsCancelledAndEarlierRowsStay)
+{
+    paradox::DeleteTable(path("Intraday.db"));
+    CreateIntraday({{"Firma", FieldType::kLong, 0}, {"Zeit", FieldType::kTimestamp, 0}, {"Kurs", FieldType::kNumber, 0}});
+    Store(12.5, 0, At(2024, 3, 15, 17, 35));
+    zelvon::db::Table intraday(session_);
+    Open(intraday, "Intraday.db");
+    EXPECT_EQ(intraday.RecordCount(), 0u);
+}
+
+TEST_F(IntradayKit, FromAClickToAStoredQuote)
+{
+    Harness h;
+    h.input.security.Firma = 7;
+    ExtractionHooks hooks;
+    hooks.store = [this](const IntradayRow& row) { store_.Store(row); };
+    h.page.setText(u"gleich;14/03/2024;12,5;300");
+    h.input.source = kYahoo;
+    h.extractor.SpeedButton3Click(h.input, hooks);
+    h.extractor.SpeedButton3Click(h.input, hooks);
+    const auto rows = Rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_DOUBLE_EQ(rows[0].kurs, 12.5);
+    EXPECT_EQ(rows[0].volumen, 300);
+    EXPECT_TRUE(SameDateTime(rows[0].zeit, At(2024, 3, 14, 18, 0)));
+    EXPECT_EQ(h.listed(), (QStringList{"14.03.2024", "SAP\t12,5\tgleich\t300", "15.03.2024",
+                                       "14.03.2024", "SAP\t12,5\tgleich\t300", "15.03.2024"}));
+}
