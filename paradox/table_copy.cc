@@ -40,6 +40,7 @@ Status CopyTable(const std::string& source_path, const std::string& destination,
     PX_RETURN_IF_ERROR(CreateLike(*source, destination));
     std::unique_ptr<TableWriter> writer;
     PX_RETURN_IF_ERROR(TableWriter::Open(destination, open, &writer));
+    writer->set_durable(false);
     std::unique_ptr<BlobWriter> blobs;
     std::string mb = CompanionPath(destination, "MB");
     if (!mb.empty()) PX_RETURN_IF_ERROR(BlobWriter::Open(mb, source->header().password_checksum, &blobs));
@@ -53,7 +54,7 @@ Status CopyTable(const std::string& source_path, const std::string& destination,
         PX_RETURN_IF_ERROR(MoveBlobs(*source, ref, blobs.get(), &record));
         PX_RETURN_IF_ERROR(writer->Insert(record, nullptr));
     }
-    return Status::Ok();
+    return writer->Flush();
 }
 
 }  // namespace paradox

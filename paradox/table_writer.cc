@@ -162,6 +162,8 @@ Status TableWriter::Split(const Located& at, const std::vector<uint8_t>& record)
                 h.block_size - 6 - size_t(keep + (target == &old_block)) * rs);
     StoreLe16(&old_block[kNext], n);
     PX_RETURN_IF_ERROR(StoreBlock(n, std::move(fresh)));
+    // The grown block count must be on disk before any block links to it.
+    PX_RETURN_IF_ERROR(WriteHeader());
     if (next != 0) PX_RETURN_IF_ERROR(Relink(next, kPrev, n));
     else StoreLe16(&header_[0x10], n);
     return StoreBlock(e.block, std::move(old_block));
@@ -189,12 +191,17 @@ Status TableWriter::FreeBlock(size_t chain_index) {
     return StoreBlock(b, std::move(block));
 }
 
+// Blocks written so far reach the disk before the header that counts them.
+Status TableWriter::WriteHeader() {
+    if (durable_) PX_RETURN_IF_ERROR(file_->Sync());
+    PX_RETURN_IF_ERROR(file_->Write(0, header_.data(), header_.size()));
+    return durable_ ? file_->Sync() : Status::Ok();
+}
+
 Status TableWriter::Commit(int64_t record_delta) {
-    PX_RETURN_IF_ERROR(file_->Sync());
     StoreLe32(&header_[0x06], uint32_t(int64_t(LoadLe32(&header_[0x06])) + record_delta));
     ++header_[0x2D];
-    PX_RETURN_IF_ERROR(file_->Write(0, header_.data(), header_.size()));
-    PX_RETURN_IF_ERROR(file_->Sync());
+    PX_RETURN_IF_ERROR(WriteHeader());
     PX_RETURN_IF_ERROR(Reload());
     if (table_->is_keyed() && !CompanionPath(path_, "PX").empty()) {
         PX_RETURN_IF_ERROR(RebuildPrimaryIndex());
@@ -218,7 +225,7 @@ Status TableWriter::RebuildPrimaryIndex() {
     }
     std::string bytes;
     PX_RETURN_IF_ERROR(BuildIndexTree(std::move(px_header), leaves, &bytes));
-    return ReplaceFile(px, bytes);
+    return ReplaceFile(px, bytes, durable_);
 }
 
 static void NoteAutoIncrement(const FileHeader& h, const std::vector<uint8_t>& record, std::vector<uint8_t>* header) {

@@ -4,8 +4,9 @@
 //
 // Write order, so that a crash at any moment leaves a table that opens with
 // every earlier record intact: (1) new or changed data blocks that are not
-// yet reachable from the chain, (2) the blocks whose links or contents make
-// the change visible, (3) fsync, (4) the header with the new counts, fsync,
+// yet reachable from the chain, and a header that counts a grown file, (2)
+// the blocks whose links or contents make the change visible, (3) fsync,
+// (4) the header with the new record count, fsync,
 // (5) the .PX, rebuilt from the data blocks and swapped in by rename. The
 // whole post runs under an fcntl write lock on the .DB.
 #pragma once
@@ -22,6 +23,11 @@ namespace paradox {
 class TableWriter {
 public:
     static Status Open(const std::string& path, const OpenOptions& options, std::unique_ptr<TableWriter>* writer);
+
+    // Without durability (bulk copies into a new file) nothing is fsynced
+    // until Flush().
+    void set_durable(bool durable) { durable_ = durable; }
+    Status Flush() { return file_->Sync(); }
 
     // The table as of the last change.
     const Table& table() const { return *table_; }
@@ -49,6 +55,7 @@ private:
     Status InsertAt(uint64_t position, const std::vector<uint8_t>& record);
     Status Split(const Located& at, const std::vector<uint8_t>& record);
     Status FreeBlock(size_t chain_index);
+    Status WriteHeader();
     Status Commit(int64_t record_delta);
     Status RebuildPrimaryIndex();
     Status Fail(const std::string& what) const;
@@ -58,6 +65,7 @@ private:
     std::unique_ptr<Table> table_;
     std::unique_ptr<WritableFile> file_;
     std::vector<uint8_t> header_;  // raw header bytes, changed in place
+    bool durable_ = true;
 };
 
 }  // namespace paradox

@@ -52,12 +52,12 @@ Status WritableFile::Sync() { return fdatasync(fd_) == 0 ? Status::Ok() : Errno(
 Status WritableFile::Lock() { return SetLock(fd_, F_WRLCK, path_); }
 Status WritableFile::Unlock() { return SetLock(fd_, F_UNLCK, path_); }
 
-Status ReplaceFile(const std::string& path, const std::string& bytes) {
+Status ReplaceFile(const std::string& path, const std::string& bytes, bool sync) {
     std::string temp = path + ".tmp";
     std::unique_ptr<WritableFile> file;
     PX_RETURN_IF_ERROR(WritableFile::Open(temp, true, &file));
     PX_RETURN_IF_ERROR(file->Write(0, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
-    PX_RETURN_IF_ERROR(file->Sync());
+    if (sync) PX_RETURN_IF_ERROR(file->Sync());
     file.reset();
     if (rename(temp.c_str(), path.c_str()) != 0) return Errno(path, "rename from " + BaseName(temp));
     return Status::Ok();

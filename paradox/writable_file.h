@@ -33,7 +33,8 @@ private:
 };
 
 // Writes bytes to path through a temporary file beside it and a rename, so
-// readers see either the old file or the complete new one.
-Status ReplaceFile(const std::string& path, const std::string& bytes);
+// readers see either the old file or the complete new one (after a crash
+// too, when sync is set).
+Status ReplaceFile(const std::string& path, const std::string& bytes, bool sync = true);
 
 }  // namespace paradox

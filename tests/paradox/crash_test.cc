@@ -1,0 +1,94 @@
+// A writer process killed at random moments of its posts: after every kill
+// the table still opens, keeps key order, and holds every record the writer
+// had reported as posted.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <random>
+#include <set>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "paradox/field_encoder.h"
+#include "paradox/table_create.h"
+#include "paradox/table_writer.h"
+#include "pxlib_writer.h"
+
+namespace {
+
+using paradox::FieldType;
+
+// Runs in the child: inserts keys forever, writing each one to the pipe
+// once its post returned.
+[[noreturn]] void InsertForever(const std::string& path, int fd, uint32_t seed) {
+    std::unique_ptr<paradox::TableWriter> w;
+    if (!paradox::TableWriter::Open(path, {}, &w).ok()) _exit(2);
+    std::mt19937 random(seed);
+    for (;;) {
+        int32_t key = int32_t(random() % 1000000) + 1;
+        std::vector<uint8_t> rec(w->table().header().record_size, 0);
+        paradox::Value v;
+        v.is_null = false;
+        v.integer = key;
+        v.text = "Kurs";
+        paradox::EncodeField("t", w->table().fields()[0], v, w->table().text(), rec.data());
+        paradox::EncodeField("t", w->table().fields()[1], v, w->table().text(), rec.data());
+        paradox::Status s = w->Insert(rec, nullptr);
+        if (s.ok() && write(fd, &key, sizeof key) != sizeof key) _exit(3);
+    }
+}
+
+std::set<int32_t> ReadPosted(int fd) {
+    std::set<int32_t> keys;
+    int32_t key;
+    while (read(fd, &key, sizeof key) == sizeof key) keys.insert(key);
+    return keys;
+}
+
+TEST(CrashTest, KilledWriterLeavesAnOpenableTableWithEveryPostedRecord) {
+    paradox_test::TempDir dir;
+    std::string path = dir.File("Intraday.DB");
+    paradox::CreateOptions o;
+    o.key_fields = 1;
+    o.block_kib = 1;
+    ASSERT_TRUE(paradox::CreateTable(path, {{"Nr", FieldType::kLong, 0, true}, {"Name", FieldType::kAlpha, 30, false}}, o).ok());
+    std::mt19937 random(11);
+    std::set<int32_t> posted;
+    for (int round = 0; round < 25; ++round) {
+        int pipe_fds[2];
+        ASSERT_EQ(pipe(pipe_fds), 0);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(pipe_fds[0]);
+            InsertForever(path, pipe_fds[1], uint32_t(round));
+        }
+        close(pipe_fds[1]);
+        usleep(useconds_t(5000 + random() % 60000));
+        kill(child, SIGKILL);
+        int status;
+        waitpid(child, &status, 0);
+        std::set<int32_t> now = ReadPosted(pipe_fds[0]);
+        close(pipe_fds[0]);
+        posted.insert(now.begin(), now.end());
+
+        std::unique_ptr<paradox::Table> t;
+        paradox::Status s = paradox::Table::Open(path, {}, &t);
+        ASSERT_TRUE(s.ok()) << "round " << round << ": " << s.ToString();
+        std::set<int32_t> present;
+        int64_t previous = -1;
+        for (uint64_t i = 0; i < t->record_count(); ++i) {
+            paradox::RecordRef r;
+            paradox::Value v;
+            ASSERT_TRUE(t->ReadRecord(i, &r).ok());
+            ASSERT_TRUE(t->ReadValue(r, 0, &v).ok());
+            EXPECT_GT(v.integer, previous);
+            previous = v.integer;
+            present.insert(int32_t(v.integer));
+        }
+        for (int32_t key : posted) ASSERT_TRUE(present.count(key)) << "round " << round << ": lost key " << key;
+    }
+    EXPECT_GT(posted.size(), 20u);
+}
+
+}  // namespace
