@@ -7,6 +7,7 @@
 #include "paradox/crypt.h"
 #include "paradox/field_codec.h"
 #include "paradox/index_writer.h"
+#include "paradox/secondary_writer.h"
 
 namespace paradox {
 namespace {
@@ -207,6 +208,9 @@ Status TableWriter::Commit(int64_t record_delta) {
         PX_RETURN_IF_ERROR(RebuildPrimaryIndex());
         PX_RETURN_IF_ERROR(Reload());
     }
+    std::vector<SecondaryIndexInfo> indexes;
+    PX_RETURN_IF_ERROR(ListSecondaryIndexes(*table_, &indexes));
+    for (const SecondaryIndexInfo& info : indexes) PX_RETURN_IF_ERROR(RebuildSecondaryIndex(*table_, info, durable_));
     return Status::Ok();
 }
 

@@ -15,6 +15,7 @@ extern "C" {
 #include "paradox/check.h"
 #include "paradox/dump.h"
 #include "paradox/field_encoder.h"
+#include "paradox/secondary_index.h"
 #include "paradox/table_copy.h"
 #include "paradox/table_create.h"
 #include "paradox/table_writer.h"
@@ -272,6 +273,52 @@ TEST(EncoderTest, RefusesValuesThatDoNotFitNamingTableAndField) {
     paradox::FieldInfo number{"Kurs", FieldType::kNumber, 8, 8, 0};
     v.number = std::numeric_limits<double>::infinity();
     EXPECT_FALSE(paradox::EncodeField("Intraday.db", number, v, text, rec.data()).ok());
+}
+
+// Every file of a sample table family copied into dir; returns the .DB.
+std::string CopyFamily(const std::string& dir_name, const std::string& stem, const TempDir& dir) {
+    std::string db;
+    for (const std::string& f : paradox::ListDirectory(paradox_test::SamplesDir() + "/" + dir_name)) {
+        if (!paradox::EqualsIgnoringCase(f.substr(0, f.rfind('.')), stem)) continue;
+        std::string copy = paradox_test::CopySample(dir_name + "/" + f, dir);
+        if (paradox::EqualsIgnoringCase(f.substr(f.rfind('.')), ".db")) db = copy;
+    }
+    return db;
+}
+
+TEST(WriterTest, SecondaryIndexesFollowAnEditAndADelete) {
+    const std::pair<const char*, const char*> tables[] = {{"db", "CUSTOMER"}, {"joins", "C"}, {"joins", "fk4"}};
+    for (const auto& [dir_name, stem] : tables) {
+        SCOPED_TRACE(stem);
+        TempDir dir;
+        std::string path = CopyFamily(dir_name, stem, dir);
+        std::unique_ptr<paradox::TableWriter> w;
+        ASSERT_TRUE(paradox::TableWriter::Open(path, {}, &w).ok());
+        std::vector<paradox::SecondaryIndexInfo> indexes;
+        ASSERT_TRUE(paradox::ListSecondaryIndexes(w->table(), &indexes).ok());
+        ASSERT_FALSE(indexes.empty());
+        const paradox::Table& t = w->table();
+        size_t field = size_t(t.FindField(indexes[0].header.fields[0].name));
+        paradox::RecordRef r;
+        ASSERT_TRUE(t.ReadRecord(0, &r).ok());
+        std::vector<uint8_t> rec(r.data, r.data + t.header().record_size);
+        paradox::Value v;
+        ASSERT_TRUE(t.ReadValue(r, field, &v).ok());
+        if (v.type == FieldType::kAlpha) v.text = "ZZ";
+        else v.integer += 1000;
+        v.is_null = false;
+        ASSERT_TRUE(paradox::EncodeField(t.name(), t.fields()[field], v, t.text(), rec.data()).ok());
+        paradox::Status s = w->Update(0, rec, nullptr);
+        ASSERT_TRUE(s.ok()) << s.ToString();
+        ExpectClean(path);
+        ASSERT_TRUE(w->Delete(w->table().record_count() - 1).ok());
+        ExpectClean(path);
+        for (const auto& info : indexes) {
+            std::unique_ptr<paradox::IndexOrder> order;
+            ASSERT_TRUE(paradox::IndexOrder::Build(w->table(), info, &order).ok());
+            EXPECT_TRUE(order->read_from_file()) << info.name;
+        }
+    }
 }
 
 TEST(WriterTest, CorruptTableIsAnErrorNotACrash) {
