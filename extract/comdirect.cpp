@@ -139,9 +139,12 @@ SourceEnd Extract(Extraction& run)
     q.Volumen = 0;
 
     int p = LocatePrice(run.cut);
-    if (p <= 0)
+    if (p <= 0) {
+        run.outcome.status = kMarkerMissing;
         return SourceEnd::ToStorage;
+    }
     const int status = ReadPrice(run);
+    run.outcome.status = status;
     if (!ReadDateCell(run, p))
         p = ReadLabelledDateCell(run);
     ReadVolume(run, p);

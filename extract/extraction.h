@@ -42,6 +42,7 @@ struct ExtractionHooks {
 };
 
 struct ExtractionOutcome {
+    int status = kQuoteRead;     // StatusCode of the source extraction
     std::optional<int> picture;  // status icon; empty leaves it as it was
     bool pageSaved = false;
     bool stored = false;         // a quote met the storage condition

@@ -167,8 +167,10 @@ SourceEnd ReadPage(Extraction& run)
             break;
         }
     }
-    if (p < 0)
+    if (p < 0) {
+        run.outcome.status = kMarkerMissing;
         return SourceEnd::AtOnce;
+    }
 
     QString s;
     if (p > 0) {
@@ -248,6 +250,7 @@ SourceEnd Extract(Extraction& run)
         status = kPriceNotANumber;
     if (q.Kurs <= 0)
         status = kPriceNotPositive;
+    run.outcome.status = status;
     ApplyNameFactor(run);
     if (run.input.windowVisible)
         Report(run, status);

@@ -75,6 +75,9 @@ TEST(ComdirectPriceBlock, EndWordsBySource)
 TEST(ComdirectPriceBlock, VolumeIsWrittenAlsoWhenZero)
 {
     Harness h;
+    h.run(kComdirectShares, SharePage("0,00", "15.03.24 17:35", "k.A."));
+    EXPECT_EQ(h.run(kComdirectShares, SharePage("0,00")).status, kPriceNotPositive);
+    h.quoteList.clear();
     h.run(kComdirectShares, SharePage("12,50", "15.03.24 17:35", "k.A."));
     EXPECT_EQ(h.quote().Volumen, 0);
     EXPECT_EQ(h.listed(), QStringList{"SAP\t12,5\t17:35\t0\tAktie"});
@@ -165,6 +168,7 @@ TEST(ComdirectFailure, APriceThatIsNoNumberStillReadsDateAndVolume)
 {
     Harness h;
     const ExtractionOutcome out = h.run(kComdirectShares, SharePage("n/a EUR"));
+    EXPECT_EQ(out.status, kPriceNotANumber);
     EXPECT_EQ(h.quote().Kurs, 0);
     EXPECT_EQ(h.quote().Datum, *zelvon::formats::EncodeDate(2020, 12, 31));
     EXPECT_EQ(h.quote().Volumen, 1'500'000);
@@ -177,6 +181,7 @@ TEST(ComdirectFailure, NoBlockAtAllLeavesIconAndListAlone)
 {
     Harness h;
     const ExtractionOutcome out = h.run(kComdirectShares, {"<html>", "<body>Wartung</body>", "</html>"});
+    EXPECT_EQ(out.status, kMarkerMissing);
     EXPECT_FALSE(out.picture);
     EXPECT_FALSE(out.endedAtOnce);
     EXPECT_TRUE(h.rows.empty());

@@ -104,6 +104,7 @@ TEST(YahooPage, NoMarkerEndsTheExtractionAtOnce)
     Harness h;
     const ExtractionOutcome out = h.run(kYahoo, {"<html>", "<body>Nicht gefunden</body>", "</html>"});
     EXPECT_TRUE(out.endedAtOnce);
+    EXPECT_EQ(out.status, kMarkerMissing);
     EXPECT_FALSE(out.picture);
     EXPECT_TRUE(h.rows.empty());
     EXPECT_EQ(h.buttonsReady, 0);
@@ -290,6 +291,7 @@ TEST(YahooReport, APriceThatIsNoNumberShowsFailureAndIsNotStored)
     Harness h;
     h.input.savePolicy = 2;
     const ExtractionOutcome out = h.run(kYahoo, Page(QuoteHeader("n.a.")));
+    EXPECT_NE(out.status, kQuoteRead);
     EXPECT_EQ(out.picture, kPictureFailure);
     EXPECT_FALSE(out.stored);
     EXPECT_EQ(h.pagesSaved, 0);
