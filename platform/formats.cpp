@@ -1,5 +1,7 @@
 #include "platform/formats.h"
 
+#include "platform/trim.h"
+
 #include <QDateTime>
 
 #include <charconv>
@@ -61,14 +63,6 @@ void SplitDayAndTime(DateTime value, int64_t& day, int64_t& msOfDay) {
 }
 
 QString TwoDigits(int value) { return QString::number(value).rightJustified(2, u'0'); }
-
-QStringView Trimmed(QStringView text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= 32) ++begin;
-    while (end > begin && text[end - 1].unicode() <= 32) --end;
-    return text.mid(begin, end - begin);
-}
 
 std::optional<int> ParseSmallNumber(QStringView text, int maxDigits) {
     if (text.isEmpty() || text.size() > maxDigits) return std::nullopt;
@@ -152,7 +146,7 @@ QString DateToStr(DateTime value) {
 }
 
 std::optional<DateTime> StrToDate(QStringView text) {
-    const QStringView trimmed = Trimmed(text);
+    const QStringView trimmed = TrimmedView(text);
     const qsizetype first = trimmed.indexOf(kDateSeparator);
     const qsizetype second = first < 0 ? -1 : trimmed.indexOf(kDateSeparator, first + 1);
     if (second < 0) return std::nullopt;
@@ -178,7 +172,7 @@ QString LongTimeToStr(DateTime value) {
 }
 
 std::optional<DateTime> StrToTime(QStringView text) {
-    const QStringView trimmed = Trimmed(text);
+    const QStringView trimmed = TrimmedView(text);
     const auto parts = trimmed.split(kTimeSeparator);
     if (parts.size() < 2 || parts.size() > 3) return std::nullopt;
     const auto hour = ParseSmallNumber(parts[0], 2);
@@ -248,7 +242,7 @@ std::optional<int32_t> StrToInt(QStringView text) {
 }
 
 std::optional<double> StrToFloat(QStringView text) {
-    std::string ascii = ToAscii(Trimmed(text));
+    std::string ascii = ToAscii(TrimmedView(text));
     if (ascii.empty() || ascii.find('.') != std::string::npos) return std::nullopt;
     for (char& c : ascii) {
         if (c == ',') c = '.';

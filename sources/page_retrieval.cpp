@@ -2,6 +2,7 @@
 
 #include "platform/codec.h"
 #include "platform/text_view.h"
+#include "platform/trim.h"
 #include "sources/browser_engine.h"
 #include "sources/http_client.h"
 #include "sources/page_files.h"
@@ -23,17 +24,6 @@ constexpr int kEnvelopeAbove = 6500;
 constexpr int kBrowserPollMs = 200;
 constexpr int kTeleboerseSettleMs = 500;
 constexpr int kDisclaimerLinkLength = 1000;
-
-QString Trimmed(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= 32)
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= 32)
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 // Keeps the browser's Visible property true only inside the browser path.
 class VisibleWhileFetching {
