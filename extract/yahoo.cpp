@@ -172,13 +172,11 @@ SourceEnd ReadPage(Extraction& run)
         return SourceEnd::AtOnce;
     }
 
-    QString s;
-    if (p > 0) {
-        cut.TakeWindow(p - 1, 1250);
-        cut.SkipPast(marker, 2);
-        s = PriceFromWindow(cut);
-        q.Kurswert = Trimmed(s);
-    }
+    // Searches from 1 never find position 0, so the window before the marker always exists.
+    cut.TakeWindow(p - 1, 1250);
+    cut.SkipPast(marker, 2);
+    const QString s = PriceFromWindow(cut);
+    q.Kurswert = Trimmed(s);
     if (s.isEmpty()) {
         marker = kLargePriceMarker;
         p = cut.FindMarker(marker, 1);
