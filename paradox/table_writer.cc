@@ -280,7 +280,8 @@ Status TableWriter::Delete(uint64_t record_number) {
 }
 
 Status TableWriter::Update(uint64_t record_number, const std::vector<uint8_t>& record, uint64_t* new_number) {
-    const FileHeader& h = table_->header();
+    // A copy: LockFresh() below reloads the table, which would leave a reference dangling.
+    const FileHeader h = table_->header();
     if (record_number >= table_->record_count())
         return Status::InvalidArgument(table_->name() + ": no record " + std::to_string(record_number + 1));
     RecordRef old;
