@@ -1,17 +1,20 @@
 // Reading speed of the engine: full scans against pxlib on the same file,
-// key lookups and master-link ranges at 10,000 and 1,000,000 rows.
+// key lookups and master-link ranges at 10,000 and 1,000,000 rows; posting
+// one new quote row into a keyed table of those sizes.
 #include <benchmark/benchmark.h>
 
 extern "C" {
 #include <paradox.h>
 }
 
+#include <filesystem>
 #include <map>
 
 #include "db/table.h"
 #include "paradox/date_time.h"
 #include "paradox/field_codec.h"
 #include "paradox/table.h"
+#include "paradox/table_writer.h"
 #include "pxlib_writer.h"
 
 namespace {
@@ -113,11 +116,35 @@ void BM_MasterLinkRange(benchmark::State& state) {
     }
 }
 
+// One new quote per iteration, inside the key range of some firm, so each
+// post lands in the middle of the table.
+void BM_PostQuote(benchmark::State& state) {
+    static paradox_test::TempDir dir;
+    std::string path = dir.File("Post" + std::to_string(state.range(0)) + ".db");
+    std::filesystem::copy_file(IntradayTable(state.range(0)), path, std::filesystem::copy_options::overwrite_existing);
+    std::unique_ptr<paradox::TableWriter> writer;
+    if (!paradox::TableWriter::Open(path, {}, &writer).ok()) return state.SkipWithError("open failed");
+    int64_t firms = state.range(0) / kRowsPerFirm;
+    double start = double(paradox::DayFromCivil(2024, 1, 3)) * 86400000.0;
+    std::vector<uint8_t> rec(writer->table().header().record_size, 0);
+    int64_t i = 0;
+    for (auto _ : state) {
+        paradox::EncodeInt(1 + i % firms, rec.data(), 4);
+        paradox::EncodeDouble(start + double(i) * 1000.0, rec.data() + 4);
+        paradox::EncodeDouble(101.5, rec.data() + 12);
+        paradox::EncodeInt(i, rec.data() + 20, 4);
+        if (!writer->Insert(rec, nullptr).ok()) return state.SkipWithError("post failed");
+        ++i;
+    }
+}
+
 BENCHMARK(BM_ScanEngine)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScanPxlib)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeyLookup)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MasterLinkRange)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+BENCHMARK(BM_PostQuote)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(50);
 
 BENCHMARK_MAIN();
