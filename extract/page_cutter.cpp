@@ -55,16 +55,6 @@ QString PageCutter::pageText(int start, int count) const
     return full.mid(start, count);
 }
 
-QString Trimmed(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= 32)
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= 32)
-        --end;
-    return text.sliced(begin, end - begin).toString();
-}
 
 void RemoveFirst(QString& text, QChar c)
 {

@@ -3,6 +3,8 @@
 // Search positions are used unchanged as full-text indices (see TextView).
 #pragma once
 
+#include "platform/trim.h"
+
 #include "platform/text_view.h"
 
 #include <QString>
@@ -39,8 +41,7 @@ private:
     QString window_;
 };
 
-// Trimmed: leading and trailing characters of code 32 or below removed.
-QString Trimmed(QStringView text);
+using zelvon::Trimmed;
 // The first occurrence of c removed; unchanged when c does not occur.
 void RemoveFirst(QString& text, QChar c);
 // The first occurrence of c replaced by r.
