@@ -55,7 +55,6 @@ QString PageCutter::pageText(int start, int count) const
     return full.mid(start, count);
 }
 
-
 void RemoveFirst(QString& text, QChar c)
 {
     const qsizetype found = text.indexOf(c);
