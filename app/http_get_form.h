@@ -2,7 +2,7 @@
 // wires them to the logic classes. Handler names follow the controls' events.
 #pragma once
 
-#include "app/host_config.h"
+#include "sources/host_config.h"
 #include "app/proxy_init.h"
 #include "app/run_flags.h"
 #include "app/run_plan.h"

@@ -1,4 +1,4 @@
-#include "app/host_config.h"
+#include "sources/host_config.h"
 
 namespace zelvon {
 namespace {
