@@ -337,6 +337,51 @@ TEST_F(KitTest, PxlibReadsEveryTable) {
     }
 }
 
+TEST(KitVariantsTest, ProgramsPostsKeepTheKitsTablesAndIndexesConsistent) {
+    TempDir dir;
+    ASSERT_TRUE(dd::CreateDemoDataDirectory(dir.path(), dd::DemoOptions()).ok());
+    zelvon::db::Session session;
+    zelvon::db::Table firma(session);
+    firma.SetDatabaseName(dir.path() + "/");
+    firma.SetTableName("Firma.db");
+    ASSERT_TRUE(firma.SetIndexName("IWKN").ok());
+    ASSERT_TRUE(firma.Open().ok());
+    ASSERT_TRUE(firma.Append().ok());
+    ASSERT_TRUE(firma.FindField("Firma")->SetInteger(500).ok());
+    ASSERT_TRUE(firma.FindField("FirmenName")->SetString("Ärztebedarf Nord AG").ok());
+    ASSERT_TRUE(firma.FindField("Kennung")->SetString("A1B2C3").ok());
+    ASSERT_TRUE(firma.FindField("Memo")->SetString(std::string(300, 'm')).ok());
+    ASSERT_TRUE(firma.Post().ok());
+    bool found = false;
+    ASSERT_TRUE(firma.FindKey({std::string("716460")}, &found).ok());
+    ASSERT_TRUE(found);
+    ASSERT_TRUE(firma.Edit().ok());
+    ASSERT_TRUE(firma.FindField("Kennung")->SetString("716461").ok());
+    ASSERT_TRUE(firma.Post().ok());
+    firma.Close();
+    ExpectClean(dir.File("Firma.db"));
+    ASSERT_TRUE(firma.Open().ok());
+    ASSERT_TRUE(firma.FindKey({std::string("A1B2C3")}, &found).ok());
+    ASSERT_TRUE(found);
+    EXPECT_EQ(firma.FindField("FirmenName")->AsString(), "Ärztebedarf Nord AG");
+    ASSERT_TRUE(firma.FindKey({std::string("716461")}, &found).ok());
+    EXPECT_TRUE(found);
+    EXPECT_EQ(firma.FindField("Firma")->AsInteger(), 1);
+
+    zelvon::db::Table intraday(session);
+    intraday.SetDatabaseName(dir.path() + "/");
+    intraday.SetTableName("Intraday.db");
+    ASSERT_TRUE(intraday.Open().ok());
+    ASSERT_TRUE(intraday.Append().ok());
+    ASSERT_TRUE(intraday.FindField("Firma")->SetInteger(1).ok());
+    ASSERT_TRUE(intraday.FindField("Zeit")->SetDateTime(45400.5).ok());
+    ASSERT_TRUE(intraday.FindField("Kurs")->SetFloat(180.25).ok());
+    ASSERT_TRUE(intraday.Post().ok());
+    intraday.Close();
+    ExpectClean(dir.File("Intraday.db"));
+    EXPECT_EQ(Dump(dir.File("Intraday.db")).size(), dd::KitIntraday().size() + 1);
+}
+
 TEST(KitVariantsTest, ShortFirmaHasElevenFieldsNoMemoFileAndBothIndexes) {
     TempDir dir;
     dd::DemoOptions options;
@@ -413,8 +458,8 @@ TEST(KitVariantsTest, TooFewSecuritiesOrPositionsAreRefused) {
 
 TEST(TableLoaderTest, DuplicateKeyIsRefusedAndLeavesNoTable) {
     TempDir dir;
-    dd::TableSpec spec = dd::WatchTable("Watch.db");
-    paradox::Status s = dd::WriteTable(dir.path(), spec, {{dd::Integer(7)}, {dd::Integer(3)}, {dd::Integer(7)}});
+    dd::TableDefinition definition = dd::WatchTable("Watch.db");
+    paradox::Status s = dd::WriteTable(dir.path(), definition, {{dd::Integer(7)}, {dd::Integer(3)}, {dd::Integer(7)}});
     EXPECT_EQ(s.code(), paradox::Status::Code::kInvalidArgument);
     EXPECT_NE(s.message().find("Watch.db"), std::string::npos) << s.message();
     EXPECT_NE(s.message().find("rows 1 and 3"), std::string::npos) << s.message();
@@ -432,8 +477,9 @@ TEST(TableLoaderTest, TextLongerThanItsFieldIsRefusedNamingTheField) {
 
 TEST(TableLoaderTest, TextOutsideTheCodePageIsRefusedInsteadOfReplaced) {
     TempDir dir;
-    dd::TableSpec spec = dd::GroupTable("Branchen.db");
-    paradox::Status s = dd::WriteTable(dir.path(), spec, {{dd::Integer(1), dd::Text("Größe")}, {dd::Integer(2), dd::Text("Győr")}});
+    dd::TableDefinition definition = dd::GroupTable("Branchen.db");
+    paradox::Status s =
+        dd::WriteTable(dir.path(), definition, {{dd::Integer(1), dd::Text("Größe")}, {dd::Integer(2), dd::Text("Győr")}});
     EXPECT_EQ(s.code(), paradox::Status::Code::kInvalidArgument);
     EXPECT_NE(s.message().find("GruppenName, row 2"), std::string::npos) << s.message();
     EXPECT_TRUE(paradox::ListDirectory(dir.path()).empty());
@@ -448,10 +494,14 @@ TEST(TableLoaderTest, RowWithTheWrongNumberOfValuesIsRefused) {
 
 TEST(TableLoaderTest, EncryptedTableWithMemosReadsBackOnlyWithThePassword) {
     TempDir dir;
-    dd::TableSpec spec{"Notiz.db", {{"Nr", paradox::FieldType::kLong, 0, false}, {"Text", paradox::FieldType::kMemo, 20, false}}, 1, "Geheim",
-                       {{"IText", {"Nr"}}}};
+    dd::TableDefinition definition{"Notiz.db",
+                                   {{"Nr", paradox::FieldType::kLong, 0, false}, {"Text", paradox::FieldType::kMemo, 20, false}},
+                                   1,
+                                   "Geheim",
+                                   {{"IText", {"Nr"}}}};
     std::string long_text(5000, 'x');
-    ASSERT_TRUE(dd::WriteTable(dir.path(), spec, {{dd::Integer(2), dd::Memo(long_text)}, {dd::Integer(1), dd::Memo("kurz")}}).ok());
+    std::vector<dd::Row> rows = {{dd::Integer(2), dd::Memo(long_text)}, {dd::Integer(1), dd::Memo("kurz")}};
+    ASSERT_TRUE(dd::WriteTable(dir.path(), definition, rows).ok());
     ExpectClean(dir.File("Notiz.db"), "Geheim");
     auto t = OpenTable(dir.File("Notiz.db"), "Geheim");
     ASSERT_TRUE(t);

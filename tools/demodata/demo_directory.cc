@@ -13,10 +13,10 @@ using paradox::Status;
 using paradox::Value;
 using NamedValues = std::vector<std::pair<std::string, Value>>;
 
-// The row for the fields the spec has; values for fields it lacks are left out.
-Row Project(const TableSpec& spec, const NamedValues& values) {
+// The row for the fields the table has; values for fields it lacks are left out.
+Row Project(const TableDefinition& definition, const NamedValues& values) {
     Row row;
-    for (const paradox::FieldSpec& f : spec.fields) {
+    for (const paradox::FieldSpec& f : definition.fields) {
         Value v = Null();
         for (const auto& [name, value] : values)
             if (name == f.name) v = value;
@@ -29,8 +29,8 @@ Value Optional(double v) { return v == 0 ? Null() : Number(v); }
 
 Value DateOf(const CalendarDate& d) { return d.empty() ? Null() : Date(d.year, d.month, d.day); }
 
-Row FirmaRow(const TableSpec& spec, const Security& s) {
-    return Project(spec, {{"Firma", Integer(s.firma)},         {"FirmenName", Text(s.name)},
+Row FirmaRow(const TableDefinition& definition, const Security& s) {
+    return Project(definition, {{"Firma", Integer(s.firma)},         {"FirmenName", Text(s.name)},
                           {"Kennung", Text(s.kennung)},        {"WKN", Text(s.wkn)},
                           {"ISIN", Text(s.isin)},              {"Ticker", Text(s.ticker)},
                           {"Waehrung", Text(s.waehrung)},      {"Gruppe", Integer(s.gruppe)},
@@ -44,16 +44,16 @@ Row FirmaRow(const TableSpec& spec, const Security& s) {
 }
 
 Status WriteFirma(const std::string& dir, const DemoOptions& options, std::vector<int32_t>* generated) {
-    TableSpec spec = FirmaTable(options.memo_fields);
+    TableDefinition definition = FirmaTable(options.memo_fields);
     std::vector<Row> rows;
     rows.reserve(options.securities);
-    for (const Security& s : KitSecurities()) rows.push_back(FirmaRow(spec, s));
+    for (const Security& s : KitSecurities()) rows.push_back(FirmaRow(definition, s));
     for (size_t n = 0; rows.size() < options.securities; ++n) {
         Security s = GeneratedSecurity(n);
         generated->push_back(s.firma);
-        rows.push_back(FirmaRow(spec, s));
+        rows.push_back(FirmaRow(definition, s));
     }
-    return WriteTable(dir, spec, rows);
+    return WriteTable(dir, definition, rows);
 }
 
 Status WriteNamedIndexTable(const std::string& dir, const std::string& file, const std::vector<NamedIndex>& entries) {

@@ -52,7 +52,8 @@ std::vector<Transaction> GeneratedPositions(size_t count, const std::vector<int3
     out.reserve(count + count / 4);
     for (size_t j = 0; j < count; ++j) {
         int32_t firma = firmen[j % firmen.size()];
-        out.push_back({firma, DayAfter(2015, 1, 2, j % 3000), int32_t(100000 + j), double(10 + j % 90), 10.0 + double(j % 400) / 4.0, {}, 0});
+        out.push_back({firma, DayAfter(2015, 1, 2, j % 3000), int32_t(100000 + j), double(10 + j % 90),
+                       10.0 + double(j % 400) / 4.0, {}, 0});
         if (j % 4 == 0)
             out.push_back({firma, DayAfter(2010, 1, 4, j % 1500), int32_t(100000 + count + j), 25, 8.5,
                            DayAfter(2014, 6, 2, j % 200), 9.25});

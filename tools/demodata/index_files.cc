@@ -44,7 +44,7 @@ std::string SiblingPath(const std::string& table_path, const std::string& ext) {
     return table_path.substr(0, dot) + e;
 }
 
-Status IndexRecordFields(const paradox::Table& table, const SecondaryIndexSpec& index, std::vector<IndexField>* out) {
+Status IndexRecordFields(const paradox::Table& table, const SecondaryIndexDefinition& index, std::vector<IndexField>* out) {
     std::vector<std::string> names = index.fields;
     for (size_t k = 0; k < table.primary_key().field_count(); ++k) {
         const std::string& pk = table.primary_key().field(k).name;
@@ -68,7 +68,7 @@ Status IndexRecordFields(const paradox::Table& table, const SecondaryIndexSpec& 
 }
 
 std::vector<uint8_t> DataFileHeader(const paradox::Table& table, const std::vector<uint8_t>& db, uint8_t px_stamp,
-                                    const std::string& file_name, const SecondaryIndexSpec& index,
+                                    const std::string& file_name, const SecondaryIndexDefinition& index,
                                     const std::vector<IndexField>& fields) {
     const uint16_t n = uint16_t(fields.size());
     uint32_t record_size = 0;
@@ -150,7 +150,7 @@ std::vector<uint8_t> TreeFileHeader(const paradox::Table& table, const std::vect
 
 }  // namespace
 
-Status CreateSecondaryIndexFiles(const paradox::Table& table, const SecondaryIndexSpec& index, int number) {
+Status CreateSecondaryIndexFiles(const paradox::Table& table, const SecondaryIndexDefinition& index, int number) {
     if (index.fields.empty()) return Status::InvalidArgument(table.name() + ", index " + index.name + ": no fields");
     if (!table.is_keyed()) return Status::NotSupported(table.name() + ", index " + index.name + ": the table has no primary key");
     std::vector<IndexField> fields;

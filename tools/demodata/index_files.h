@@ -10,7 +10,7 @@
 
 namespace zelvon::demodata {
 
-struct SecondaryIndexSpec {
+struct SecondaryIndexDefinition {
     std::string name;                 // e.g. "IFirma"
     std::vector<std::string> fields;  // indexed fields, in order
 };
@@ -18,6 +18,6 @@ struct SecondaryIndexSpec {
 // Writes <table stem>.XG<number> and .YG<number> beside the table. The index
 // holds the indexed fields, then the primary key fields not already among
 // them, then the block hint.
-paradox::Status CreateSecondaryIndexFiles(const paradox::Table& table, const SecondaryIndexSpec& index, int number);
+paradox::Status CreateSecondaryIndexFiles(const paradox::Table& table, const SecondaryIndexDefinition& index, int number);
 
 }  // namespace zelvon::demodata

@@ -130,7 +130,9 @@ Status WriteBlocks(const paradox::Table& table, const std::vector<Record>& recor
     const paradox::FileHeader& h = table.header();
     const uint32_t per_block = (h.block_size - 6) / h.record_size;
     const uint64_t blocks = (records.size() + per_block - 1) / per_block;
-    if (blocks > 0xFFFF) return Status::InvalidArgument(table.name() + ": " + std::to_string(records.size()) + " records need more than 65535 blocks");
+    if (blocks > 0xFFFF)
+        return Status::InvalidArgument(table.name() + ": " + std::to_string(records.size()) +
+                                       " records need more than 65535 blocks");
     std::vector<uint8_t> header;
     PX_RETURN_IF_ERROR(paradox::ReadHeaderBytes(table.path(), &header));
     std::string body;
@@ -175,22 +177,22 @@ Status WritePrimaryIndex(const paradox::Table& table) {
     return paradox::ReplaceFile(px, bytes);
 }
 
-Status WriteSecondaryIndexes(const paradox::Table& table, const TableSpec& spec) {
-    for (size_t i = 0; i < spec.indexes.size(); ++i)
-        PX_RETURN_IF_ERROR(CreateSecondaryIndexFiles(table, spec.indexes[i], int(i)));
+Status WriteSecondaryIndexes(const paradox::Table& table, const TableDefinition& definition) {
+    for (size_t i = 0; i < definition.indexes.size(); ++i)
+        PX_RETURN_IF_ERROR(CreateSecondaryIndexFiles(table, definition.indexes[i], int(i)));
     std::vector<paradox::SecondaryIndexInfo> infos;
     PX_RETURN_IF_ERROR(paradox::ListSecondaryIndexes(table, &infos));
     for (const paradox::SecondaryIndexInfo& info : infos) PX_RETURN_IF_ERROR(paradox::RebuildSecondaryIndex(table, info, true));
     return Status::Ok();
 }
 
-Status Build(const std::string& path, const TableSpec& spec, const std::vector<Row>& rows) {
+Status Build(const std::string& path, const TableDefinition& definition, const std::vector<Row>& rows) {
     paradox::CreateOptions create;
-    create.key_fields = spec.key_fields;
-    PX_RETURN_IF_ERROR(paradox::CreateTable(path, spec.fields, create));
-    if (!spec.password.empty()) PX_RETURN_IF_ERROR(ProtectWithPassword(path, spec.password));
+    create.key_fields = definition.key_fields;
+    PX_RETURN_IF_ERROR(paradox::CreateTable(path, definition.fields, create));
+    if (!definition.password.empty()) PX_RETURN_IF_ERROR(ProtectWithPassword(path, definition.password));
     paradox::OpenOptions open;
-    if (!spec.password.empty()) open.passwords = {spec.password};
+    if (!definition.password.empty()) open.passwords = {definition.password};
     std::unique_ptr<paradox::Table> table;
     PX_RETURN_IF_ERROR(paradox::Table::Open(path, open, &table));
     std::vector<Record> records;
@@ -202,7 +204,7 @@ Status Build(const std::string& path, const TableSpec& spec, const std::vector<R
         PX_RETURN_IF_ERROR(WritePrimaryIndex(*table));
         PX_RETURN_IF_ERROR(paradox::Table::Open(path, open, &table));
     }
-    return WriteSecondaryIndexes(*table, spec);
+    return WriteSecondaryIndexes(*table, definition);
 }
 
 Value Make(FieldType type) {
@@ -214,10 +216,10 @@ Value Make(FieldType type) {
 
 }  // namespace
 
-Status WriteTable(const std::string& directory, const TableSpec& spec, const std::vector<Row>& rows) {
-    std::string path = directory + "/" + spec.file_name;
+Status WriteTable(const std::string& directory, const TableDefinition& definition, const std::vector<Row>& rows) {
+    std::string path = directory + "/" + definition.file_name;
     PX_RETURN_IF_ERROR(paradox::DeleteTable(path));
-    Status s = Build(path, spec, rows);
+    Status s = Build(path, definition, rows);
     if (!s.ok()) paradox::DeleteTable(path);
     return s;
 }

@@ -15,21 +15,21 @@
 
 namespace zelvon::demodata {
 
-struct TableSpec {
+struct TableDefinition {
     std::string file_name;  // e.g. "Firma.db"
     std::vector<paradox::FieldSpec> fields;
     uint16_t key_fields = 0;  // the first n fields form the primary key
     std::string password;     // empty: not encrypted
-    std::vector<SecondaryIndexSpec> indexes;
+    std::vector<SecondaryIndexDefinition> indexes;
 };
 
-// One value per field of the spec, in field order.
+// One value per field of the table, in field order.
 using Row = std::vector<paradox::Value>;
 
 // Replaces any table of that name in directory (with all its family files).
 // A duplicate primary key is refused (InvalidArgument naming table and record)
 // and leaves no table behind.
-paradox::Status WriteTable(const std::string& directory, const TableSpec& spec, const std::vector<Row>& rows);
+paradox::Status WriteTable(const std::string& directory, const TableDefinition& definition, const std::vector<Row>& rows);
 
 // Value helpers for building rows.
 paradox::Value Null();

@@ -14,8 +14,8 @@ FieldSpec Stamp(const std::string& name) { return {name, FieldType::kTimestamp, 
 
 }  // namespace
 
-TableSpec FirmaTable(bool memo_fields) {
-    TableSpec t;
+TableDefinition FirmaTable(bool memo_fields) {
+    TableDefinition t;
     t.file_name = "Firma.db";
     t.key_fields = 1;
     if (memo_fields) {
@@ -34,15 +34,15 @@ TableSpec FirmaTable(bool memo_fields) {
     return t;
 }
 
-TableSpec GroupTable(const std::string& file_name) {
+TableDefinition GroupTable(const std::string& file_name) {
     return {file_name, {Long("GruppenIndex"), Alpha("GruppenName", 30)}, 0, "", {}};
 }
 
-TableSpec CurrencyTable() { return {"Waehrung.db", {Alpha("Symbol", 3)}, 0, "", {}}; }
+TableDefinition CurrencyTable() { return {"Waehrung.db", {Alpha("Symbol", 3)}, 0, "", {}}; }
 
-TableSpec WatchTable(const std::string& file_name) { return {file_name, {Long("Firma")}, 1, "", {}}; }
+TableDefinition WatchTable(const std::string& file_name) { return {file_name, {Long("Firma")}, 1, "", {}}; }
 
-TableSpec TransactionTable(const std::string& password) {
+TableDefinition TransactionTable(const std::string& password) {
     return {"Transaktionen.db",
             {Long("Firma"), {"Datum", FieldType::kDate, 0, false}, Long("Nummer"), Num("Anzahl"), Num("Kurs"),
              Stamp("Verkauf"), Num("Verkaufskurs")},
@@ -51,15 +51,15 @@ TableSpec TransactionTable(const std::string& password) {
             {}};
 }
 
-TableSpec IntradayTable() {
+TableDefinition IntradayTable() {
     return {"Intraday.db", {Long("Firma"), Stamp("Zeit"), Num("Kurs"), Long("Volumen")}, 2, "", {}};
 }
 
-TableSpec NewsTable() {
+TableDefinition NewsTable() {
     return {"Nachrichten.db", {Long("Nummer"), Long("Firma"), Alpha("Nachricht", 200), Stamp("Zeit"), Bool("Aktiv")}, 1, "", {}};
 }
 
-TableSpec TeletextTable(const std::string& file_name) {
+TableDefinition TeletextTable(const std::string& file_name) {
     return {file_name,
             {Alpha("SeiteName", 30), Alpha("Sender", 10), Alpha("Filter", 30), Long("SeitenVon"), Long("SeitenBis"),
              Alpha("Beschreibung", 60)},
@@ -68,7 +68,7 @@ TableSpec TeletextTable(const std::string& file_name) {
             {}};
 }
 
-TableSpec InternetDefaultsTable() {
+TableDefinition InternetDefaultsTable() {
     return {"Internet.db", {Long("GruppenIndex", true), Long("QuelleIndex", true), Long("BoerseIndex", true)}, 0, "", {}};
 }
 
