@@ -21,6 +21,7 @@ public:
     // The stored bytes for descriptor (whose value is not in the leader).
     Status Read(const BlobDescriptor& descriptor, std::vector<uint8_t>* bytes) const;
     const RandomAccessFile& file() const { return *file_; }
+    Status UpdateSize() { return file_->UpdateSize(); }
 
 private:
     Status ReadPlain(uint64_t offset, size_t n, uint8_t* out) const;

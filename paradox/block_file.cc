@@ -55,6 +55,11 @@ Status BlockFile::ReadBlock(uint32_t number, BlockRef* out) const {
     return Status::Ok();
 }
 
+void BlockFile::Forget(uint32_t number) {
+    BlockRef& slot = cache_[number % kCacheSlots];
+    if (slot && slot->number == number) slot.reset();
+}
+
 Status BlockFile::ReadChain(std::vector<ChainEntry>* chain) const {
     chain->clear();
     if (header_->first_block == 0) return Status::Ok();

@@ -39,6 +39,8 @@ public:
     BlockFile(const RandomAccessFile* file, const FileHeader* header);
 
     Status ReadBlock(uint32_t number, BlockRef* block) const;
+    // Drops a block from the cache after it was rewritten on disk.
+    void Forget(uint32_t number);
     // Follows the chain from the header's first block; detects loops and
     // blocks outside the file.
     Status ReadChain(std::vector<ChainEntry>* chain) const;

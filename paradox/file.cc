@@ -36,6 +36,12 @@ public:
     }
     uint64_t Size() const override { return size_; }
     const std::string& Name() const override { return name_; }
+    Status UpdateSize() override {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) return Status::IoError(name_ + ": cannot stat: " + std::strerror(errno));
+        size_ = uint64_t(st.st_size);
+        return Status::Ok();
+    }
 
 private:
     int fd_;

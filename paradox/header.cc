@@ -54,6 +54,7 @@ Status ParseFixedPart(const RandomAccessFile& file, const std::vector<uint8_t>& 
     hd->sort_order = h[0x29];
     hd->version_byte = h[0x39];
     hd->auto_increment = LoadLe32(&h[0x49]);
+    hd->change_count = h[0x2D];
     hd->first_free_block = LoadLe16(&h[0x4D]);
     hd->index_flags = h[0x55];
     if (hd->VersionLevel() == 0) return Bad(file, "unknown file version " + std::to_string(hd->version_byte));
@@ -182,6 +183,17 @@ std::string TextEncodingName(const FileHeader& header) {
         case 950: return "BIG5";
         default: return "CP" + std::to_string(header.code_page);
     }
+}
+
+void RefreshCounts(const std::vector<uint8_t>& h, FileHeader* hd) {
+    hd->num_records = LoadLe32(&h[0x06]);
+    hd->used_blocks = LoadLe16(&h[0x0A]);
+    hd->file_blocks = LoadLe16(&h[0x0C]);
+    hd->first_block = LoadLe16(&h[0x0E]);
+    hd->last_block = LoadLe16(&h[0x10]);
+    hd->auto_increment = LoadLe32(&h[0x49]);
+    hd->change_count = h[0x2D];
+    hd->first_free_block = LoadLe16(&h[0x4D]);
 }
 
 Status ReadHeaderBytes(const std::string& path, std::vector<uint8_t>* bytes) {

@@ -52,6 +52,7 @@ struct FileHeader {
     uint8_t version_byte = 0;  // raw byte at 0x39
     uint16_t code_page = 0;    // 0 when not stored (v3.x)
     uint32_t auto_increment = 0;
+    uint8_t change_count = 0;  // byte 0x2D: bumped by every change of the data
     uint16_t first_free_block = 0;
     uint8_t index_flags = 0;   // X files: 0x01 case-insensitive, 0x10 descending, 0x20 unique
     uint8_t first_indexed_field = 0;
@@ -77,6 +78,10 @@ Status ReadHeader(const RandomAccessFile& file, FileHeader* header);
 // The raw header bytes of the file at path (header-size bytes), for
 // read-modify-write of headers.
 Status ReadHeaderBytes(const std::string& path, std::vector<uint8_t>* bytes);
+
+// Takes the record and block counts, chain ends, free list and
+// auto-increment value over from raw header bytes a writer changed.
+void RefreshCounts(const std::vector<uint8_t>& bytes, FileHeader* header);
 
 // The iconv name for a table's text, from its code page and sort order.
 std::string TextEncodingName(const FileHeader& header);

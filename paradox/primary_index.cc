@@ -33,6 +33,18 @@ Status PrimaryIndex::Open(const std::string& path, const FileHeader& table, std:
     return Status::Ok();
 }
 
+Status PrimaryIndex::Refresh(const FileHeader& table, const std::vector<uint16_t>& rewritten) {
+    PX_RETURN_IF_ERROR(file_->UpdateSize());
+    FileHeader h;
+    PX_RETURN_IF_ERROR(ReadHeader(*file_, &h));
+    if (h.num_records > 0 && (h.root_block < 1 || h.root_block > h.file_blocks))
+        return Status::Corruption(file_->Name() + ": root block " + std::to_string(h.root_block) + " outside the file");
+    header_ = std::move(h);
+    table_blocks_ = table.file_blocks;
+    for (uint16_t block : rewritten) blocks_->Forget(block);
+    return Status::Ok();
+}
+
 Status PrimaryIndex::FindDataBlock(const KeyLayout& layout, const uint8_t* key, size_t n, bool upper,
                                    uint16_t* data_block) const {
     const std::string& name = file_->Name();

@@ -20,6 +20,10 @@ public:
     // earlier blocks is below that bound.
     Status FindDataBlock(const KeyLayout& layout, const uint8_t* key, size_t n, bool upper, uint16_t* data_block) const;
 
+    // Reads the header again after a writer changed the file in place;
+    // rewritten blocks leave the cache.
+    Status Refresh(const FileHeader& table_header, const std::vector<uint16_t>& rewritten);
+
     const FileHeader& header() const { return header_; }
     const BlockFile& blocks() const { return *blocks_; }
     // Key of entry i of an index block, and its child block number.

@@ -62,6 +62,7 @@ Status RebuildSecondaryIndex(const Table& table, const SecondaryIndexInfo& info,
     StoreLe16(&header[0x0E], blocks ? 1 : 0);
     StoreLe16(&header[0x4D], 0);
     ++header[0x2D];
+    header[0x2F] = table.header().change_count;
     std::string y_path = TreePath(info.path);
     std::vector<uint8_t> y_header;
     PX_RETURN_IF_ERROR(ReadHeaderBytes(y_path, &y_header));

@@ -9,7 +9,7 @@ namespace paradox {
 
 class Status {
 public:
-    enum class Code { kOk, kNotFound, kCorruption, kIoError, kInvalidArgument, kPermissionDenied, kNotSupported };
+    enum class Code { kOk, kNotFound, kCorruption, kIoError, kInvalidArgument, kPermissionDenied, kNotSupported, kLocked };
 
     Status() = default;
 
@@ -20,6 +20,8 @@ public:
     static Status InvalidArgument(std::string message) { return Status(Code::kInvalidArgument, std::move(message)); }
     static Status PermissionDenied(std::string message) { return Status(Code::kPermissionDenied, std::move(message)); }
     static Status NotSupported(std::string message) { return Status(Code::kNotSupported, std::move(message)); }
+    // Another process holds the table for writing and did not let go in time.
+    static Status Locked(std::string message) { return Status(Code::kLocked, std::move(message)); }
 
     bool ok() const { return code_ == Code::kOk; }
     Code code() const { return code_; }
@@ -27,6 +29,7 @@ public:
     bool IsCorruption() const { return code_ == Code::kCorruption; }
     bool IsPermissionDenied() const { return code_ == Code::kPermissionDenied; }
     bool IsNotSupported() const { return code_ == Code::kNotSupported; }
+    bool IsLocked() const { return code_ == Code::kLocked; }
     const std::string& message() const { return message_; }
     std::string ToString() const { return ok() ? "OK" : message_; }
 

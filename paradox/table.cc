@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "paradox/bytes.h"
 #include "paradox/crypt.h"
 
 namespace paradox {
@@ -119,32 +120,69 @@ Status Table::UpperBound(const std::vector<uint8_t>& key, size_t n, uint64_t* re
     return Bound(key, n, true, record_number);
 }
 
+// True when record lies before the bound: below key (lower bound), or not
+// above it (upper bound).
+bool Table::Below(const uint8_t* record, const uint8_t* key, size_t n, bool upper) const {
+    int c = primary_key_.Compare(record, key, n);
+    return c < 0 || (upper && c == 0);
+}
+
 // The chain position of the block in which the bound starts: every record in
 // earlier blocks is below it.
 Status Table::StartOrdinal(const uint8_t* key, size_t n, bool upper, size_t* ordinal) const {
-    if (primary_index_ && primary_index_->header().num_records > 0) {
-        uint16_t block;
-        PX_RETURN_IF_ERROR(primary_index_->FindDataBlock(primary_key_, key, n, upper, &block));
-        int64_t found = ChainOrdinal(block);
-        if (found < 0)
-            return Status::Corruption(primary_index_->blocks().file().Name() + ": points to block " +
-                                      std::to_string(block) + ", which is not part of " + name());
-        *ordinal = size_t(found);
-        return Status::Ok();
-    }
-    // No .PX: the chain is in key order, so search the blocks' first records.
+    if (!primary_index_ || primary_index_->header().num_records == 0) return SearchChain(key, n, upper, ordinal);
+    uint16_t block;
+    PX_RETURN_IF_ERROR(primary_index_->FindDataBlock(primary_key_, key, n, upper, &block));
+    // A .PX left behind by an interrupted writer may name a block that has
+    // since left the chain.
+    int64_t found = ChainOrdinal(block);
+    if (found < 0) return SearchChain(key, n, upper, ordinal);
+    *ordinal = size_t(found);
+    return Status::Ok();
+}
+
+// Without a usable .PX: the chain is in key order, so search the blocks'
+// first records.
+Status Table::SearchChain(const uint8_t* key, size_t n, bool upper, size_t* ordinal) const {
     size_t lo = 0, hi = chain_.size();
     while (lo < hi) {
         size_t mid = lo + (hi - lo) / 2;
         BlockRef block;
         PX_RETURN_IF_ERROR(blocks_->ReadBlock(chain_[mid].block, &block));
-        int c = block->record_count ? primary_key_.Compare(block->Record(0), key, n) : -1;
-        if (c < 0 || (upper && c == 0))
+        if (!block->record_count || Below(block->Record(0), key, n, upper))
             lo = mid + 1;
         else
             hi = mid;
     }
     *ordinal = lo == 0 ? 0 : lo - 1;
+    return Status::Ok();
+}
+
+// The bound within one block. proven: the neighbouring blocks confirm that
+// the bound lies here, which an out-of-date .PX cannot promise.
+Status Table::BoundInBlock(size_t ordinal, const uint8_t* key, size_t n, bool upper, uint32_t* slot, bool* proven) const {
+    BlockRef block;
+    PX_RETURN_IF_ERROR(blocks_->ReadBlock(chain_[ordinal].block, &block));
+    uint32_t lo = 0, hi = block->record_count;
+    while (lo < hi) {
+        uint32_t mid = lo + (hi - lo) / 2;
+        if (Below(block->Record(mid), key, n, upper))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    *slot = lo;
+    *proven = true;
+    if (lo == 0 && ordinal > 0) {
+        BlockRef before;
+        PX_RETURN_IF_ERROR(blocks_->ReadBlock(chain_[ordinal - 1].block, &before));
+        *proven = before->record_count == 0 || Below(before->Record(before->record_count - 1), key, n, upper);
+    }
+    if (*proven && lo == block->record_count && ordinal + 1 < chain_.size()) {
+        BlockRef after;
+        PX_RETURN_IF_ERROR(blocks_->ReadBlock(chain_[ordinal + 1].block, &after));
+        *proven = after->record_count == 0 || !Below(after->Record(0), key, n, upper);
+    }
     return Status::Ok();
 }
 
@@ -156,20 +194,46 @@ Status Table::Bound(const std::vector<uint8_t>& key, size_t n, bool upper, uint6
     if (chain_.empty()) return Status::Ok();
     size_t ordinal;
     PX_RETURN_IF_ERROR(StartOrdinal(key.data(), n, upper, &ordinal));
-    const ChainEntry& entry = chain_[ordinal];
-    BlockRef block;
-    PX_RETURN_IF_ERROR(blocks_->ReadBlock(entry.block, &block));
-    uint32_t lo = 0, hi = block->record_count;
-    while (lo < hi) {
-        uint32_t mid = lo + (hi - lo) / 2;
-        int c = primary_key_.Compare(block->Record(mid), key.data(), n);
-        if (c < 0 || (upper && c == 0))
-            lo = mid + 1;
-        else
-            hi = mid;
+    uint32_t slot;
+    bool proven;
+    PX_RETURN_IF_ERROR(BoundInBlock(ordinal, key.data(), n, upper, &slot, &proven));
+    if (!proven) {
+        PX_RETURN_IF_ERROR(SearchChain(key.data(), n, upper, &ordinal));
+        PX_RETURN_IF_ERROR(BoundInBlock(ordinal, key.data(), n, upper, &slot, &proven));
     }
-    *record_number = entry.first_record + lo;
+    *record_number = chain_[ordinal].first_record + slot;
     return Status::Ok();
+}
+
+Status Table::AdoptWrite(const std::vector<uint8_t>& raw_header, size_t changed_from, const std::vector<uint16_t>& rewritten) {
+    bool grown = LoadLe16(&raw_header[0x0C]) != header_.file_blocks;
+    if (grown) PX_RETURN_IF_ERROR(file_->UpdateSize());
+    RefreshCounts(raw_header, &header_);
+    if (changed_from > chain_.size()) changed_from = chain_.size();
+    uint64_t records = changed_from == 0 ? 0 : chain_[changed_from - 1].first_record + chain_[changed_from - 1].record_count;
+    ordinal_of_block_.resize(size_t(header_.file_blocks) + 1, -1);
+    // A rewritten block may have left the chain; the ones still in it are
+    // all at or after changed_from and get their position back below.
+    for (uint16_t block : rewritten) ordinal_of_block_[block] = -1;
+    for (size_t i = changed_from; i < chain_.size(); ++i) {
+        chain_[i].first_record = records;
+        ordinal_of_block_[chain_[i].block] = int32_t(i);
+        records += chain_[i].record_count;
+    }
+    record_count_ = records;
+    for (uint16_t block : rewritten) blocks_->Forget(block);
+    if (blob_file_) PX_RETURN_IF_ERROR(blob_file_->UpdateSize());
+    return Status::Ok();
+}
+
+Status Table::RefreshPrimaryIndex(const std::vector<uint16_t>& rewritten) {
+    return primary_index_ ? primary_index_->Refresh(header_, rewritten) : ReopenPrimaryIndex();
+}
+
+Status Table::ReopenPrimaryIndex() {
+    primary_index_.reset();
+    std::string px = is_keyed() ? CompanionPath(path_, "PX") : std::string();
+    return px.empty() ? Status::Ok() : PrimaryIndex::Open(px, header_, &primary_index_);
 }
 
 }  // namespace paradox

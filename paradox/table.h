@@ -61,12 +61,28 @@ public:
     // Chain position of a data block, or -1 when the block is not in the chain.
     int64_t ChainOrdinal(uint16_t block) const;
 
+    // For the writer, which changes the file through its own handle and
+    // edits the chain in place (blocks and record counts). AdoptWrite then
+    // takes the counts of its raw header, recounts record positions from
+    // chain entry changed_from on (at or before every rewritten block that
+    // is still in the chain), and drops the rewritten blocks from the
+    // cache.
+    std::vector<ChainEntry>* mutable_chain() { return &chain_; }
+    Status AdoptWrite(const std::vector<uint8_t>& raw_header, size_t changed_from, const std::vector<uint16_t>& rewritten);
+    // The .PX after the writer changed it: in place (rewritten: its blocks
+    // the writer wrote), or replaced by a new file (reopened).
+    Status RefreshPrimaryIndex(const std::vector<uint16_t>& rewritten);
+    Status ReopenPrimaryIndex();
+
 private:
     Table() = default;
     Status CheckPassword(const OpenOptions& options) const;
     Status OpenCompanions();
     Status Bound(const std::vector<uint8_t>& key, size_t n, bool upper, uint64_t* record_number) const;
     Status StartOrdinal(const uint8_t* key, size_t n, bool upper, size_t* ordinal) const;
+    Status SearchChain(const uint8_t* key, size_t n, bool upper, size_t* ordinal) const;
+    Status BoundInBlock(size_t ordinal, const uint8_t* key, size_t n, bool upper, uint32_t* slot, bool* proven) const;
+    bool Below(const uint8_t* record, const uint8_t* key, size_t n, bool upper) const;
 
     std::string path_;
     std::unique_ptr<RandomAccessFile> file_;

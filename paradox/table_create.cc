@@ -189,6 +189,21 @@ Status CreateLike(const Table& source, const std::string& path) {
     return WriteNew(path, header);
 }
 
+Status CreatePrimaryIndex(const Table& table) {
+    if (!table.is_keyed()) return Status::InvalidArgument(table.name() + ": a table without a primary key has no .PX");
+    std::vector<FieldSpec> keys;
+    for (size_t i = 0; i < table.header().key_fields; ++i) {
+        const FieldInfo& f = table.fields()[i];
+        keys.push_back(FieldSpec{f.name, f.type, f.size_byte, false});
+    }
+    CreateOptions o;
+    o.key_fields = table.header().key_fields;
+    o.sort_order = table.header().sort_order;
+    o.block_kib = uint8_t(table.header().block_size / 1024);
+    std::string px = SiblingPath(table.path(), ".PX");
+    return WriteEmptyIndex(px, PrimaryIndexHeader(BaseName(px), keys, o));
+}
+
 static bool IsFamilyExtension(std::string ext) {
     for (char& c : ext) c = char(std::toupper(uint8_t(c)));
     if (ext == "DB" || ext == "PX" || ext == "MB" || ext == "VAL") return true;

@@ -30,6 +30,9 @@ struct CreateOptions {
 
 Status CreateTable(const std::string& path, const std::vector<FieldSpec>& fields, const CreateOptions& options);
 Status CreateLike(const Table& source, const std::string& path);
+// An empty .PX beside a keyed table that lacks one (tables written by other
+// tools); the next writer fills it from the data blocks.
+Status CreatePrimaryIndex(const Table& table);
 // Removes path and every file beside it with the same base name and a table
 // family extension (.DB .PX .MB .VAL .Xnn .Ynn .XGn .YGn), in any letter case.
 Status DeleteTable(const std::string& path);

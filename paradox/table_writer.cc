@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "paradox/bytes.h"
-#include "paradox/crypt.h"
 #include "paradox/field_codec.h"
 #include "paradox/index_writer.h"
 #include "paradox/secondary_writer.h"
@@ -12,11 +11,29 @@
 namespace paradox {
 namespace {
 
-constexpr int kNext = 0;
-constexpr int kPrev = 2;
+std::string TreePathOf(const std::string& x_path) {
+    std::string y = x_path;
+    size_t dot = y.rfind('.');
+    y[dot + 1] = y[dot + 1] == 'x' ? 'y' : 'Y';
+    return y;
+}
 
-void SetCount(std::vector<uint8_t>* block, uint32_t count, uint32_t record_size) {
-    StoreLe16(&(*block)[4], uint16_t(int16_t((int32_t(count) - 1) * int32_t(record_size))));
+// The index's header as it is on disk now (after a rebuild changed it).
+Status ReadIndexHeader(SecondaryIndexInfo* info) {
+    std::unique_ptr<RandomAccessFile> file;
+    PX_RETURN_IF_ERROR(OpenFile(info->path, &file));
+    return ReadHeader(*file, &info->header);
+}
+
+// A change at a block relinks at most its neighbours.
+size_t Before(size_t chain_index) { return chain_index == 0 ? 0 : chain_index - 1; }
+
+void NoteAutoIncrement(const FileHeader& h, const std::vector<uint8_t>& record, std::vector<uint8_t>* header) {
+    for (const FieldInfo& f : h.fields) {
+        if (f.type != FieldType::kAutoIncrement || AllZero(&record[f.offset], 4)) continue;
+        int64_t v = DecodeInt(&record[f.offset], 4);
+        if (v > int64_t(LoadLe32(&(*header)[0x49]))) StoreLe32(&(*header)[0x49], uint32_t(v));
+    }
 }
 
 }  // namespace
@@ -25,64 +42,107 @@ Status TableWriter::Open(const std::string& path, const OpenOptions& options, st
     std::unique_ptr<TableWriter> w(new TableWriter());
     w->path_ = path;
     w->options_ = options;
-    PX_RETURN_IF_ERROR(w->Reload());
+    PX_RETURN_IF_ERROR(Table::Open(path, options, &w->table_));
     PX_RETURN_IF_ERROR(WritableFile::Open(path, false, &w->file_));
+    PX_RETURN_IF_ERROR(w->LockFresh());
+    PX_RETURN_IF_ERROR(w->file_->Unlock());
     *out = std::move(w);
     return Status::Ok();
 }
 
-Status TableWriter::Reload() {
-    PX_RETURN_IF_ERROR(Table::Open(path_, options_, &table_));
-    return ReadHeaderBytes(path_, &header_);
+void TableWriter::set_durable(bool durable) {
+    durable_ = durable;
+    if (store_) store_->set_durable(durable);
 }
 
-// Another writer may have posted since our last look at the file.
+// Everything from disk, under the lock: the table, its header, and the
+// indexes, each rebuilt first when it no longer matches the table.
+Status TableWriter::Load() {
+    loaded_ = false;
+    PX_RETURN_IF_ERROR(Table::Open(path_, options_, &table_));
+    PX_RETURN_IF_ERROR(ReadHeaderBytes(path_, &header_));
+    store_ = std::make_unique<BlockStore>(file_.get(), &header_, table_->header().password_checksum, table_->mutable_chain());
+    store_->set_durable(durable_);
+    PX_RETURN_IF_ERROR(LoadPrimaryIndex());
+    store_->set_tree(primary_.get());
+    PX_RETURN_IF_ERROR(LoadSecondaryIndexes());
+    TakeStamps();
+    loaded_ = true;
+    return Status::Ok();
+}
+
+Status TableWriter::LoadPrimaryIndex() {
+    primary_.reset();
+    primary_path_ = table_->is_keyed() ? CompanionPath(path_, "PX") : std::string();
+    if (primary_path_.empty()) return Status::Ok();
+    Status s = TreeWriter::Load(primary_path_, table_->chain(), &primary_);
+    if (s.ok() && primary_->stamp() == header_[0x2D]) return Status::Ok();
+    if (!s.ok() && !s.IsCorruption()) return s;
+    PX_RETURN_IF_ERROR(RebuildPrimaryIndex());
+    PX_RETURN_IF_ERROR(table_->ReopenPrimaryIndex());
+    return TreeWriter::Load(primary_path_, table_->chain(), &primary_);
+}
+
+Status TableWriter::LoadSecondaryIndexes() {
+    secondaries_.clear();
+    rebuilt_indexes_.clear();
+    std::vector<SecondaryIndexInfo> indexes;
+    PX_RETURN_IF_ERROR(ListSecondaryIndexes(*table_, &indexes));
+    for (SecondaryIndexInfo& info : indexes) {
+        std::unique_ptr<SecondaryMaintainer> m;
+        Status s = SecondaryMaintainer::Load(*table_, info, header_[0x2D], &m);
+        if (s.IsNotSupported()) {
+            rebuilt_indexes_.push_back(info);
+            continue;
+        }
+        if (s.IsCorruption()) {
+            PX_RETURN_IF_ERROR(RebuildSecondaryIndex(*table_, info, durable_));
+            PX_RETURN_IF_ERROR(ReadIndexHeader(&info));
+            s = SecondaryMaintainer::Load(*table_, info, header_[0x2D], &m);
+        }
+        PX_RETURN_IF_ERROR(s);
+        secondaries_.push_back(std::move(m));
+    }
+    return Status::Ok();
+}
+
+std::vector<std::string> TableWriter::FamilyPaths() const {
+    std::string dir = DirName(path_);
+    std::vector<std::string> paths = {path_, dir.empty() ? "." : dir};
+    if (!primary_path_.empty()) paths.push_back(primary_path_);
+    for (const auto& m : secondaries_) paths.push_back(m->info().path);
+    for (const auto& info : rebuilt_indexes_) paths.push_back(info.path);
+    size_t indexes = paths.size();
+    for (size_t i = 3; i < indexes; ++i) paths.push_back(TreePathOf(paths[i]));
+    return paths;
+}
+
+void TableWriter::TakeStamps() { stamps_ = StampFiles(FamilyPaths()); }
+
+// Nobody else changed the table since our last post: same files, sizes and
+// times, and the same header bytes (times can be too coarse to tell).
+bool TableWriter::StillFresh() const {
+    std::vector<std::string> paths;
+    for (const FileStamp& s : stamps_) paths.push_back(s.path);
+    if (StampFiles(paths) != stamps_) return false;
+    std::vector<uint8_t> on_disk(header_.size());
+    return file_->Read(0, on_disk.size(), on_disk.data()).ok() && on_disk == header_;
+}
+
 Status TableWriter::LockFresh() {
-    PX_RETURN_IF_ERROR(file_->Lock());
-    Status s = Reload();
+    PX_RETURN_IF_ERROR(file_->Lock(lock_wait_));
+    if (loaded_ && StillFresh()) return Status::Ok();
+    Status s = Load();
     if (!s.ok()) file_->Unlock();
     return s;
 }
 
-Status TableWriter::Fail(const std::string& what) const { return Status::Corruption(table_->name() + ": " + what); }
-
-Status TableWriter::LoadBlock(uint16_t number, std::vector<uint8_t>* block) const {
-    BlockRef ref;
-    PX_RETURN_IF_ERROR(table_->blocks().ReadBlock(number, &ref));
-    *block = ref->data;
-    return Status::Ok();
-}
-
-Status TableWriter::StoreBlock(uint16_t number, std::vector<uint8_t> block) {
-    const FileHeader& h = table_->header();
-    if (h.IsEncrypted()) EncryptDbBlock(block.data(), block.size(), h.password_checksum, number);
-    return file_->Write(uint64_t(h.header_size) + uint64_t(number - 1) * h.block_size, block.data(), block.size());
-}
-
-Status TableWriter::Relink(uint16_t number, int which, uint16_t value) {
-    std::vector<uint8_t> block;
-    PX_RETURN_IF_ERROR(LoadBlock(number, &block));
-    StoreLe16(&block[size_t(which)], value);
-    return StoreBlock(number, std::move(block));
-}
-
-// Reuses the first free block, else grows the file by one block.
-Status TableWriter::NewBlock(uint16_t* number) {
-    uint16_t free_head = LoadLe16(&header_[0x4D]);
-    if (free_head != 0) {
-        std::vector<uint8_t> block;
-        PX_RETURN_IF_ERROR(LoadBlock(free_head, &block));
-        StoreLe16(&header_[0x4D], LoadLe16(&block[0]));
-        *number = free_head;
-    } else {
-        uint16_t blocks = LoadLe16(&header_[0x0C]);
-        if (blocks == 0xFFFF) return Fail("the table has reached 65535 blocks");
-        *number = uint16_t(blocks + 1);
-        StoreLe16(&header_[0x0C], *number);
-        StoreLe16(&header_[0x3A], *number);
-    }
-    StoreLe16(&header_[0x0A], uint16_t(LoadLe16(&header_[0x0A]) + 1));
-    return Status::Ok();
+// Ends a post: a failure may have left the in-memory state behind the
+// files, so the next post reads everything again.
+Status TableWriter::Finish(Status s) {
+    if (!s.ok()) loaded_ = false;
+    Status unlocked = file_->Unlock();
+    return s.ok() ? unlocked : s;
 }
 
 TableWriter::Located TableWriter::Locate(uint64_t position) const {
@@ -109,115 +169,9 @@ Status TableWriter::KeyViolation(const std::vector<uint8_t>& record, uint64_t* p
                                    std::to_string(*position + 1) + ")");
 }
 
-Status TableWriter::InsertAt(uint64_t position, const std::vector<uint8_t>& record) {
-    const FileHeader& h = table_->header();
-    uint32_t rs = h.record_size;
-    if (table_->chain().empty()) {
-        uint16_t n = LoadLe16(&header_[0x0E]);
-        if (n == 0) PX_RETURN_IF_ERROR(NewBlock(&n));
-        std::vector<uint8_t> block(h.block_size, 0);
-        std::memcpy(&block[6], record.data(), rs);
-        SetCount(&block, 1, rs);
-        StoreLe16(&header_[0x0E], n);
-        StoreLe16(&header_[0x10], n);
-        return StoreBlock(n, std::move(block));
-    }
-    Located at = Locate(position);
-    const ChainEntry& e = table_->chain()[at.chain_index];
-    if (e.record_count >= (h.block_size - 6) / rs) return Split(at, record);
-    std::vector<uint8_t> block;
-    PX_RETURN_IF_ERROR(LoadBlock(e.block, &block));
-    uint8_t* slot = &block[6 + size_t(at.slot) * rs];
-    std::memmove(slot + rs, slot, size_t(e.record_count - at.slot) * rs);
-    std::memcpy(slot, record.data(), rs);
-    SetCount(&block, e.record_count + 1, rs);
-    return StoreBlock(e.block, std::move(block));
-}
-
-// A full block: at the end of the last block a new last block starts;
-// elsewhere the upper half moves to a new block linked right after it.
-Status TableWriter::Split(const Located& at, const std::vector<uint8_t>& record) {
-    const FileHeader& h = table_->header();
-    uint32_t rs = h.record_size;
-    const ChainEntry e = table_->chain()[at.chain_index];
-    std::vector<uint8_t> old_block;
-    PX_RETURN_IF_ERROR(LoadBlock(e.block, &old_block));
-    uint16_t next = LoadLe16(&old_block[0]);
-    uint16_t n;
-    PX_RETURN_IF_ERROR(NewBlock(&n));
-    std::vector<uint8_t> fresh(h.block_size, 0);
-    StoreLe16(&fresh[kNext], next);
-    StoreLe16(&fresh[kPrev], e.block);
-    uint32_t keep = (next == 0 && at.slot == e.record_count) ? e.record_count : e.record_count / 2;
-    uint32_t moved = e.record_count - keep;
-    std::memcpy(&fresh[6], &old_block[6 + size_t(keep) * rs], size_t(moved) * rs);
-    std::vector<uint8_t>* target = at.slot <= keep && moved > 0 ? &old_block : &fresh;
-    uint32_t slot = target == &old_block ? at.slot : at.slot - keep;
-    uint32_t count = target == &old_block ? keep : moved;
-    uint8_t* p = &(*target)[6 + size_t(slot) * rs];
-    std::memmove(p + rs, p, size_t(count - slot) * rs);
-    std::memcpy(p, record.data(), rs);
-    SetCount(&old_block, keep + (target == &old_block), rs);
-    SetCount(&fresh, moved + (target == &fresh), rs);
-    std::memset(&old_block[6 + size_t(keep + (target == &old_block)) * rs], 0,
-                h.block_size - 6 - size_t(keep + (target == &old_block)) * rs);
-    StoreLe16(&old_block[kNext], n);
-    PX_RETURN_IF_ERROR(StoreBlock(n, std::move(fresh)));
-    // The grown block count must be on disk before any block links to it.
-    PX_RETURN_IF_ERROR(WriteHeader());
-    if (next != 0) PX_RETURN_IF_ERROR(Relink(next, kPrev, n));
-    else StoreLe16(&header_[0x10], n);
-    return StoreBlock(e.block, std::move(old_block));
-}
-
-// An emptied block leaves the chain for the free list, unless it is the
-// only block.
-Status TableWriter::FreeBlock(size_t chain_index) {
-    const auto& chain = table_->chain();
-    uint32_t rs = table_->header().record_size;
-    uint16_t b = chain[chain_index].block;
-    std::vector<uint8_t> block(table_->header().block_size, 0);
-    SetCount(&block, 0, rs);
-    if (chain.size() == 1) return StoreBlock(b, std::move(block));
-    uint16_t prev = chain_index > 0 ? chain[chain_index - 1].block : 0;
-    uint16_t next = chain_index + 1 < chain.size() ? chain[chain_index + 1].block : 0;
-    if (prev) PX_RETURN_IF_ERROR(Relink(prev, kNext, next));
-    else StoreLe16(&header_[0x0E], next);
-    if (next) PX_RETURN_IF_ERROR(Relink(next, kPrev, prev));
-    else StoreLe16(&header_[0x10], prev);
-    StoreLe16(&block[kNext], LoadLe16(&header_[0x4D]));
-    StoreLe16(&block[kPrev], prev);
-    StoreLe16(&header_[0x4D], b);
-    StoreLe16(&header_[0x0A], uint16_t(LoadLe16(&header_[0x0A]) - 1));
-    return StoreBlock(b, std::move(block));
-}
-
-// Blocks written so far reach the disk before the header that counts them.
-Status TableWriter::WriteHeader() {
-    if (durable_) PX_RETURN_IF_ERROR(file_->Sync());
-    PX_RETURN_IF_ERROR(file_->Write(0, header_.data(), header_.size()));
-    return durable_ ? file_->Sync() : Status::Ok();
-}
-
-Status TableWriter::Commit(int64_t record_delta) {
-    StoreLe32(&header_[0x06], uint32_t(int64_t(LoadLe32(&header_[0x06])) + record_delta));
-    ++header_[0x2D];
-    PX_RETURN_IF_ERROR(WriteHeader());
-    PX_RETURN_IF_ERROR(Reload());
-    if (table_->is_keyed() && !CompanionPath(path_, "PX").empty()) {
-        PX_RETURN_IF_ERROR(RebuildPrimaryIndex());
-        PX_RETURN_IF_ERROR(Reload());
-    }
-    std::vector<SecondaryIndexInfo> indexes;
-    PX_RETURN_IF_ERROR(ListSecondaryIndexes(*table_, &indexes));
-    for (const SecondaryIndexInfo& info : indexes) PX_RETURN_IF_ERROR(RebuildSecondaryIndex(*table_, info, durable_));
-    return Status::Ok();
-}
-
 Status TableWriter::RebuildPrimaryIndex() {
-    std::string px = CompanionPath(path_, "PX");
     std::vector<uint8_t> px_header;
-    PX_RETURN_IF_ERROR(ReadHeaderBytes(px, &px_header));
+    PX_RETURN_IF_ERROR(ReadHeaderBytes(primary_path_, &px_header));
     px_header[0x2C] = header_[0x2D];
     uint32_t width = table_->header().KeyWidth();
     std::vector<IndexEntry> leaves;
@@ -229,15 +183,53 @@ Status TableWriter::RebuildPrimaryIndex() {
     }
     std::string bytes;
     PX_RETURN_IF_ERROR(BuildIndexTree(std::move(px_header), leaves, &bytes));
-    return ReplaceFile(px, bytes, durable_);
+    return ReplaceFile(primary_path_, bytes, durable_);
 }
 
-static void NoteAutoIncrement(const FileHeader& h, const std::vector<uint8_t>& record, std::vector<uint8_t>* header) {
-    for (const FieldInfo& f : h.fields) {
-        if (f.type != FieldType::kAutoIncrement || AllZero(&record[f.offset], 4)) continue;
-        int64_t v = DecodeInt(&record[f.offset], 4);
-        if (v > int64_t(LoadLe32(&(*header)[0x49]))) StoreLe32(&(*header)[0x49], uint32_t(v));
+Status TableWriter::CommitPrimaryIndex() {
+    if (primary_path_.empty()) return Status::Ok();
+    if (primary_ && !primary_->broken()) {
+        std::vector<uint16_t> written;
+        PX_RETURN_IF_ERROR(primary_->Write(header_[0x2D], durable_, &written));
+        return table_->RefreshPrimaryIndex(written);
     }
+    PX_RETURN_IF_ERROR(RebuildPrimaryIndex());
+    PX_RETURN_IF_ERROR(TreeWriter::Load(primary_path_, table_->chain(), &primary_));
+    store_->set_tree(primary_.get());
+    return table_->ReopenPrimaryIndex();
+}
+
+// Each maintained index takes the entry changes in place; one that cannot
+// (or was found out of date) is rebuilt from the table and loaded again.
+Status TableWriter::CommitSecondaryIndexes(const std::vector<EntryChange>& changes) {
+    uint8_t stamp = header_[0x2D];
+    bool same = changes.size() == 2;
+    for (auto& m : secondaries_) {
+        Status s;
+        if (!same || !m->SameEntry(changes[0].record.data(), changes[1].record.data()))
+            for (size_t i = 0; s.ok() && i < changes.size(); ++i)
+                s = changes[i].add ? m->Add(changes[i].record.data(), changes[i].block) : m->Drop(changes[i].record.data());
+        if (s.ok()) s = m->Commit(stamp, durable_);
+        if (s.ok()) continue;
+        if (!s.IsCorruption()) return s;
+        SecondaryIndexInfo info = m->info();
+        PX_RETURN_IF_ERROR(RebuildSecondaryIndex(*table_, info, durable_));
+        PX_RETURN_IF_ERROR(ReadIndexHeader(&info));
+        PX_RETURN_IF_ERROR(SecondaryMaintainer::Load(*table_, info, stamp, &m));
+    }
+    for (const SecondaryIndexInfo& info : rebuilt_indexes_) PX_RETURN_IF_ERROR(RebuildSecondaryIndex(*table_, info, durable_));
+    return Status::Ok();
+}
+
+Status TableWriter::Commit(int64_t record_delta, size_t changed_from, const std::vector<EntryChange>& changes) {
+    StoreLe32(&header_[0x06], uint32_t(int64_t(LoadLe32(&header_[0x06])) + record_delta));
+    ++header_[0x2D];
+    PX_RETURN_IF_ERROR(store_->WriteHeader());
+    PX_RETURN_IF_ERROR(table_->AdoptWrite(header_, changed_from, store_->TakeRewritten()));
+    PX_RETURN_IF_ERROR(CommitPrimaryIndex());
+    PX_RETURN_IF_ERROR(CommitSecondaryIndexes(changes));
+    TakeStamps();
+    return Status::Ok();
 }
 
 Status TableWriter::Insert(const std::vector<uint8_t>& record, uint64_t* record_number) {
@@ -245,64 +237,59 @@ Status TableWriter::Insert(const std::vector<uint8_t>& record, uint64_t* record_
     PX_RETURN_IF_ERROR(LockFresh());
     uint64_t position;
     Status s = KeyViolation(record, &position);
-    if (s.ok()) s = InsertAt(position, record);
+    if (!s.ok()) {
+        file_->Unlock();
+        return s;
+    }
+    Located at = Locate(position);
+    uint16_t block = 0;
+    s = store_->Insert(at.chain_index, at.slot, record.data(), &block);
     if (s.ok()) {
         NoteAutoIncrement(table_->header(), record, &header_);
-        s = Commit(1);
+        s = Commit(1, Before(at.chain_index), {EntryChange{true, record, block}});
     }
-    file_->Unlock();
+    s = Finish(s);
     if (s.ok() && record_number) *record_number = position;
     return s;
 }
 
 Status TableWriter::Delete(uint64_t record_number) {
-    if (record_number >= table_->record_count())
-        return Status::InvalidArgument(table_->name() + ": no record " + std::to_string(record_number + 1));
     PX_RETURN_IF_ERROR(LockFresh());
+    if (record_number >= table_->record_count())
+        return Finish(Status::InvalidArgument(table_->name() + ": no record " + std::to_string(record_number + 1)));
+    RecordRef old;
+    Status s = table_->ReadRecord(record_number, &old);
+    if (!s.ok()) return Finish(s);
+    std::vector<uint8_t> old_record(old.data, old.data + table_->header().record_size);
     Located at = Locate(record_number + 1);
-    at.slot -= 1;
-    const ChainEntry& e = table_->chain()[at.chain_index];
-    uint32_t rs = table_->header().record_size;
-    std::vector<uint8_t> block;
-    Status s = LoadBlock(e.block, &block);
-    if (s.ok() && e.record_count == 1) {
-        s = FreeBlock(at.chain_index);
-    } else if (s.ok()) {
-        uint8_t* p = &block[6 + size_t(at.slot) * rs];
-        std::memmove(p, p + rs, size_t(e.record_count - at.slot - 1) * rs);
-        std::memset(&block[6 + size_t(e.record_count - 1) * rs], 0, rs);
-        SetCount(&block, e.record_count - 1, rs);
-        s = StoreBlock(e.block, std::move(block));
-    }
-    if (s.ok()) s = Commit(-1);
-    file_->Unlock();
-    return s;
+    s = store_->Remove(at.chain_index, at.slot - 1);
+    if (s.ok()) s = Commit(-1, Before(at.chain_index), {EntryChange{false, std::move(old_record), 0}});
+    return Finish(s);
 }
 
 Status TableWriter::Update(uint64_t record_number, const std::vector<uint8_t>& record, uint64_t* new_number) {
-    // A copy: LockFresh() below reloads the table, which would leave a reference dangling.
-    const FileHeader h = table_->header();
+    if (record.size() != table_->header().record_size) return Status::InvalidArgument(table_->name() + ": wrong record size");
+    PX_RETURN_IF_ERROR(LockFresh());
     if (record_number >= table_->record_count())
-        return Status::InvalidArgument(table_->name() + ": no record " + std::to_string(record_number + 1));
+        return Finish(Status::InvalidArgument(table_->name() + ": no record " + std::to_string(record_number + 1)));
     RecordRef old;
-    PX_RETURN_IF_ERROR(table_->ReadRecord(record_number, &old));
-    if (h.key_fields > 0 && std::memcmp(old.data, record.data(), h.KeyWidth()) != 0) {
+    Status s = table_->ReadRecord(record_number, &old);
+    if (!s.ok()) return Finish(s);
+    std::vector<uint8_t> old_record(old.data, old.data + record.size());
+    uint32_t key_width = table_->header().KeyWidth();
+    if (table_->is_keyed() && std::memcmp(old_record.data(), record.data(), key_width) != 0) {
         uint64_t position;
-        PX_RETURN_IF_ERROR(KeyViolation(record, &position));
+        s = KeyViolation(record, &position);
+        file_->Unlock();
+        PX_RETURN_IF_ERROR(s);
         PX_RETURN_IF_ERROR(Delete(record_number));
         return Insert(record, new_number);
     }
-    PX_RETURN_IF_ERROR(LockFresh());
     Located at = Locate(record_number + 1);
-    uint16_t number = table_->chain()[at.chain_index].block;
-    std::vector<uint8_t> block;
-    Status s = LoadBlock(number, &block);
-    if (s.ok()) {
-        std::memcpy(&block[6 + size_t(at.slot - 1) * h.record_size], record.data(), h.record_size);
-        s = StoreBlock(number, std::move(block));
-    }
-    if (s.ok()) s = Commit(0);
-    file_->Unlock();
+    uint16_t block = table_->chain()[at.chain_index].block;
+    s = store_->Replace(at.chain_index, at.slot - 1, record.data());
+    if (s.ok()) s = Commit(0, Before(at.chain_index), {EntryChange{false, std::move(old_record), block}, EntryChange{true, record, block}});
+    s = Finish(s);
     if (s.ok() && new_number) *new_number = record_number;
     return s;
 }

@@ -1,21 +1,31 @@
 // Changing the records of an existing table: insert (in primary-key order
 // for keyed tables, splitting full blocks), update and delete, each touching
-// only the data blocks it needs, followed by the header and the .PX.
+// only the blocks it needs in the .DB, the .PX and every secondary index.
 //
-// Write order, so that a crash at any moment leaves a table that opens with
+// Write order, so that a kill at any moment leaves a table that opens with
 // every earlier record intact: (1) new or changed data blocks that are not
 // yet reachable from the chain, and a header that counts a grown file, (2)
-// the blocks whose links or contents make the change visible, (3) fsync,
-// (4) the header with the new record count, fsync,
-// (5) the .PX, rebuilt from the data blocks and swapped in by rename. The
-// whole post runs under an fcntl write lock on the .DB.
+// the blocks whose links or contents make the change visible, (3) the header
+// with the new record count and the next change stamp (byte 0x2D), (4) the
+// changed .PX blocks, then the .PX header with that stamp, (5) per secondary
+// index the .X blocks, the .Y and last the .X header with the stamp. An index
+// whose stamp differs from the table's was interrupted and is rebuilt from
+// the data blocks before the next change. Durable writers also fsync before
+// and after every header. The whole post runs under the write lock on the
+// .DB, and the writer keeps what it read between posts for as long as the
+// table's files show no change by anyone else.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "paradox/block_store.h"
+#include "paradox/file_stamp.h"
+#include "paradox/secondary_maintainer.h"
 #include "paradox/table.h"
+#include "paradox/tree_writer.h"
 #include "paradox/writable_file.h"
 
 namespace paradox {
@@ -24,10 +34,13 @@ class TableWriter {
 public:
     static Status Open(const std::string& path, const OpenOptions& options, std::unique_ptr<TableWriter>* writer);
 
-    // Without durability (bulk copies into a new file) nothing is fsynced
-    // until Flush().
-    void set_durable(bool durable) { durable_ = durable; }
+    // Durable writers fsync around every header write (safe against power
+    // loss, at the price of the disk's flush time per post). Without it the
+    // write order alone keeps the table whole when the writing process dies.
+    void set_durable(bool durable);
     Status Flush() { return file_->Sync(); }
+    // How long a post waits for a table another process holds locked.
+    void set_lock_wait(std::chrono::milliseconds wait) { lock_wait_ = wait; }
 
     // The table as of the last change.
     const Table& table() const { return *table_; }
@@ -43,29 +56,43 @@ private:
         size_t chain_index;
         uint32_t slot;
     };
+    // A secondary index entry to drop or add once the table header is out.
+    struct EntryChange {
+        bool add;
+        std::vector<uint8_t> record;
+        uint16_t block;
+    };
     TableWriter() = default;
-    Status Reload();
+    Status Load();
+    Status LoadPrimaryIndex();
+    Status LoadSecondaryIndexes();
     Status LockFresh();
+    bool StillFresh() const;
+    void TakeStamps();
+    std::vector<std::string> FamilyPaths() const;
     Status KeyViolation(const std::vector<uint8_t>& record, uint64_t* position) const;
     Located Locate(uint64_t position) const;
-    Status LoadBlock(uint16_t number, std::vector<uint8_t>* block) const;
-    Status StoreBlock(uint16_t number, std::vector<uint8_t> block);
-    Status NewBlock(uint16_t* number);
-    Status Relink(uint16_t number, int which, uint16_t value);
-    Status InsertAt(uint64_t position, const std::vector<uint8_t>& record);
-    Status Split(const Located& at, const std::vector<uint8_t>& record);
-    Status FreeBlock(size_t chain_index);
-    Status WriteHeader();
-    Status Commit(int64_t record_delta);
+    // changed_from: the first chain entry the change may have touched.
+    Status Commit(int64_t record_delta, size_t changed_from, const std::vector<EntryChange>& changes);
+    Status CommitPrimaryIndex();
+    Status CommitSecondaryIndexes(const std::vector<EntryChange>& changes);
     Status RebuildPrimaryIndex();
-    Status Fail(const std::string& what) const;
+    Status Finish(Status s);
 
     std::string path_;
+    std::string primary_path_;  // the .PX, when the table has one
     OpenOptions options_;
     std::unique_ptr<Table> table_;
     std::unique_ptr<WritableFile> file_;
     std::vector<uint8_t> header_;  // raw header bytes, changed in place
-    bool durable_ = true;
+    std::unique_ptr<BlockStore> store_;
+    std::unique_ptr<TreeWriter> primary_;
+    std::vector<std::unique_ptr<SecondaryMaintainer>> secondaries_;
+    std::vector<SecondaryIndexInfo> rebuilt_indexes_;  // layouts kept only by rebuilding
+    std::vector<FileStamp> stamps_;
+    bool loaded_ = false;
+    bool durable_ = false;
+    std::chrono::milliseconds lock_wait_ = kDefaultLockWait;
 };
 
 }  // namespace paradox

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 #include "paradox/file.h"
@@ -10,18 +11,21 @@
 namespace paradox {
 namespace {
 
+constexpr std::chrono::milliseconds kLockRetry{10};
+
 Status Errno(const std::string& path, const std::string& what) {
     return Status::IoError(BaseName(path) + ": " + what + ": " + std::strerror(errno));
 }
 
-Status SetLock(int fd, short type, const std::string& path) {
+// One attempt; EAGAIN/EACCES when another open file holds a conflicting lock.
+int TryLock(int fd, short type) {
     struct flock lock {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
-    while (fcntl(fd, F_SETLKW, &lock) != 0) {
-        if (errno != EINTR) return Errno(path, "lock");
-    }
-    return Status::Ok();
+    int r;
+    do r = fcntl(fd, F_OFD_SETLK, &lock);
+    while (r != 0 && errno == EINTR);
+    return r;
 }
 
 }  // namespace
@@ -33,6 +37,20 @@ Status WritableFile::Open(const std::string& path, bool create, std::unique_ptr<
     int fd = open(path.c_str(), flags, 0644);
     if (fd < 0) return Errno(path, "cannot open for writing");
     file->reset(new WritableFile(path, fd));
+    return Status::Ok();
+}
+
+Status WritableFile::Read(uint64_t offset, size_t n, uint8_t* out) const {
+    while (n > 0) {
+        ssize_t done = pread(fd_, out, n, off_t(offset));
+        if (done < 0 && errno == EINTR) continue;
+        if (done < 0) return Errno(path_, "read at offset " + std::to_string(offset));
+        if (done == 0)
+            return Status::Corruption(BaseName(path_) + ": read at offset " + std::to_string(offset) + " lies beyond the end");
+        out += done;
+        offset += uint64_t(done);
+        n -= size_t(done);
+    }
     return Status::Ok();
 }
 
@@ -49,8 +67,20 @@ Status WritableFile::Write(uint64_t offset, const uint8_t* data, size_t n) {
 }
 
 Status WritableFile::Sync() { return fdatasync(fd_) == 0 ? Status::Ok() : Errno(path_, "fsync"); }
-Status WritableFile::Lock() { return SetLock(fd_, F_WRLCK, path_); }
-Status WritableFile::Unlock() { return SetLock(fd_, F_UNLCK, path_); }
+
+Status WritableFile::Lock(std::chrono::milliseconds wait) {
+    auto deadline = std::chrono::steady_clock::now() + wait;
+    while (TryLock(fd_, F_WRLCK) != 0) {
+        if (errno != EAGAIN && errno != EACCES) return Errno(path_, "lock");
+        if (std::chrono::steady_clock::now() >= deadline)
+            return Status::Locked(BaseName(path_) + ": table is locked by another process (waited " +
+                                  std::to_string(wait.count()) + " ms)");
+        std::this_thread::sleep_for(kLockRetry);
+    }
+    return Status::Ok();
+}
+
+Status WritableFile::Unlock() { return TryLock(fd_, F_UNLCK) == 0 ? Status::Ok() : Errno(path_, "unlock"); }
 
 Status ReplaceFile(const std::string& path, const std::string& bytes, bool sync) {
     std::string temp = path + ".tmp";

@@ -1,7 +1,11 @@
-// A table file opened for writing: positioned writes, fsync, and the
-// advisory fcntl lock that keeps two writers from interleaving a post.
+// A table file opened for writing: positioned reads and writes through one
+// handle, fsync, and the advisory fcntl lock that keeps two writers from
+// interleaving a post. The lock belongs to the open file (Linux OFD lock),
+// so closing some other handle on the same file never drops it, and it
+// conflicts with classic POSIX locks taken by other programs.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -9,6 +13,9 @@
 #include "paradox/status.h"
 
 namespace paradox {
+
+// How long a write waits for a table another process holds locked.
+constexpr std::chrono::milliseconds kDefaultLockWait{5000};
 
 class WritableFile {
 public:
@@ -19,10 +26,12 @@ public:
     // Opens an existing file (create = false) or creates/truncates it.
     static Status Open(const std::string& path, bool create, std::unique_ptr<WritableFile>* file);
 
+    Status Read(uint64_t offset, size_t n, uint8_t* out) const;
     Status Write(uint64_t offset, const uint8_t* data, size_t n);
     Status Sync();
-    // Blocks until this process holds the write lock on the whole file.
-    Status Lock();
+    // Takes the write lock on the whole file, retrying while another
+    // process holds it; after wait a Locked status naming the file.
+    Status Lock(std::chrono::milliseconds wait = kDefaultLockWait);
     Status Unlock();
     const std::string& path() const { return path_; }
 
