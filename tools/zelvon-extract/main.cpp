@@ -1,0 +1,139 @@
+// zelvon-extract: replays the extraction on a saved page; see kReplayUsage.
+#include "tools/zelvon-extract/replay_options.h"
+#include "tools/zelvon-extract/replay_report.h"
+#include "tools/zelvon-extract/security_tables.h"
+
+#include "extract/extraction.h"
+#include "platform/codec.h"
+#include "platform/text_view.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace {
+
+using namespace zelvon;
+using namespace zelvon::replay;
+
+enum ExitCode : int { kQuoteRead = 0, kNoQuote = 1, kBadInput = 2, kNotStored = 3 };
+
+// As much as the HTTP client accepts for a page.
+constexpr qint64 kPageLimit = qint64(256) * 1024 * 1024;
+
+bool ReadPage(const QString& path, QString& text, QString& error)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("Datei nicht lesbar: %1%2").arg(path, file.errorString().isEmpty() ? "" : ": " + file.errorString());
+        return false;
+    }
+    if (file.size() > kPageLimit) {
+        error = QStringLiteral("Datei zu groß: %1 (%2 Bytes, höchstens %3)").arg(path).arg(file.size()).arg(kPageLimit);
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = QStringLiteral("Datei nicht lesbar: %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    text = codec::DecodeWindows1252(bytes);
+    return true;
+}
+
+void ApplyOverrides(const ReplayOptions& options, extract::Security& security)
+{
+    security.Firma = options.firma.value_or(security.Firma);
+    security.Kennung = options.kennung.value_or(security.Kennung);
+    security.ISIN = options.isin.value_or(security.ISIN);
+    security.Waehrung = options.waehrung.value_or(security.Waehrung);
+    security.Firmenname = options.name.value_or(security.Firmenname);
+    security.ZDF = options.zdf.value_or(security.ZDF);
+}
+
+int Fail(QTextStream& err, const QString& message)
+{
+    err << "zelvon-extract: " << message << '\n';
+    return kBadInput;
+}
+
+int Replay(const ReplayOptions& options, QTextStream& out, QTextStream& err)
+{
+    QString text;
+    QString error;
+    if (!ReadPage(options.pageFile, text, error))
+        return Fail(err, error);
+    const bool storing = options.firma.has_value();
+    SecurityTables tables;
+    if (storing && !tables.Open(options.storeDirectory, *options.firma, error))
+        return Fail(err, error);
+
+    TextView page(text);
+    TextView quoteList;
+    extract::ExtractionInput input;
+    input.page = &page;
+    input.quoteList = &quoteList;
+    input.security = storing ? tables.CurrentSecurity() : extract::Security{};
+    ApplyOverrides(options, input.security);
+    input.source = options.source;
+    input.entry = options.entry;
+    input.windowVisible = !options.hidden;
+    input.savePolicy = options.policy;
+    input.SizeTemp = options.sizeTemp.value_or(double(page.textLength()));
+    input.now = options.now.value_or(formats::Now());
+
+    extract::IntradayRow storedRow;
+    extract::ExtractionHooks hooks;
+    hooks.store = [&](const extract::IntradayRow& row) {
+        storedRow = row;
+        if (storing)
+            tables.Store(row);
+    };
+    extract::QuoteExtractor extractor;
+    const extract::ExtractionOutcome outcome = extractor.SpeedButton3Click(input, hooks);
+
+    out << "Seite: " << options.pageFile << " (" << page.textLength() << " Zeichen, " << page.lineCount()
+        << " Zeilen)\n";
+    PrintInputs(out, input, options.ticker.value_or(QString()));
+    PrintQuoteList(out, quoteList);
+    PrintOutcome(out, outcome);
+    PrintQuoteRecord(out, extractor.quote);
+
+    const QString reason = NoQuoteReason(input, outcome, extractor.quote);
+    if (!reason.isEmpty()) {
+        out << "Ergebnis: kein Kurs, " << reason << '\n';
+        return kNoQuote;
+    }
+    if (storing) {
+        if (!tables.Holds(storedRow)) {
+            out << "Gespeichert: nein\n";
+            err << "zelvon-extract: Kurs nicht in " << tables.intradayPath() << " gespeichert\n";
+            return kNotStored;
+        }
+        out << "Gespeichert: " << tables.intradayPath() << ", Firma " << storedRow.Firma << ", Zeit "
+            << formats::DateTimeToStr(storedRow.Zeit) << '\n';
+    }
+    out << "Ergebnis: Kurs gelesen\n";
+    return kQuoteRead;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    ReplayOptions options;
+    QString error;
+    if (!ParseReplayOptions(application.arguments().mid(1), options, error)) {
+        err << "zelvon-extract: " << error << "\n\n" << kReplayUsage;
+        return kBadInput;
+    }
+    if (options.help) {
+        out << kReplayUsage;
+        return kQuoteRead;
+    }
+    return Replay(options, out, err);
+}
