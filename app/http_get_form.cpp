@@ -3,8 +3,10 @@
 #include "app/image_list.h"
 #include "app/information.h"
 #include "app/status_window.h"
+#include "app/table_access.h"
 #include "platform/dialogs.h"
 #include "platform/formats.h"
+#include "sources/source_catalogue.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -35,6 +37,8 @@ namespace zelvon {
 namespace {
 
 const QString kCaption = QStringLiteral("Kurse aus dem Internet - mindestens 15Min. verzögert!");
+const QString kStartUserAgent = QStringLiteral("Mozilla/4.0 (compatible; Quarvinta)");
+const QString kStartAccept = QStringLiteral("text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
 constexpr int kClientWidth = 432;
 constexpr int kClientHeight = 377;
 
@@ -52,13 +56,9 @@ QPushButton* Button(QWidget* parent, const QString& caption, const QString& hint
     return button;
 }
 
-// Finds a table file whatever the letter case of its name on disk.
-bool TableFileExists(const QString& directory, const QString& name) {
-    const QDir dir(directory);
-    for (const QString& entry : dir.entryList(QDir::Files)) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0) return true;
-    }
-    return false;
+// Keeps a plain-text widget showing its view model.
+void ShowModel(QPlainTextEdit* widget, TextView& model) {
+    QObject::connect(&model, &TextView::changed, widget, [widget, &model] { widget->setPlainText(model.text()); });
 }
 
 }  // namespace
@@ -79,7 +79,10 @@ void RadioGroup::SetItemIndex(int index) {
     if (QAbstractButton* b = group_->button(index)) b->setChecked(true);
 }
 
-THttpGetForm::THttpGetForm(QWidget* parent) : QMainWindow(parent) { FormCreate(); }
+THttpGetForm::THttpGetForm(QWidget* parent)
+    : QMainWindow(parent), Selection(Tables, [this] { return Favoriten->isChecked(); }) {
+    FormCreate();
+}
 
 THttpGetForm::~THttpGetForm() = default;
 
@@ -107,7 +110,6 @@ void THttpGetForm::FormCreate() {
 
     Timer1.setInterval(5000);
     Timer2.setInterval(500);
-    GetTimer.setInterval(5000);
 
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -128,6 +130,11 @@ void THttpGetForm::BuildTopPanel(QWidget* panel) {
     ComboBox1 = new QComboBox(panel);
     ComboBox1->setToolTip(QStringLiteral("Hier kann der Börse gewählt werden"));
     DBLookupComboBox1 = new QComboBox(panel);
+    ComboBox2->addItems(SourceCaptions(Hosts));
+    ComboBox2->setMaxVisibleItems(kSourceDropDownRows);
+    const ExchangeSelection initial = InitialExchangeSelection();
+    ComboBox1->addItems(initial.entries);
+    ComboBox1->setCurrentIndex(initial.selected);
     grid->addWidget(new QLabel(QStringLiteral("Quelle"), panel), 0, 0);
     grid->addWidget(ComboBox2, 0, 1, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("Börse"), panel), 0, 3);
@@ -192,6 +199,8 @@ void THttpGetForm::BuildClientArea(QWidget* area) {
         view->setReadOnly(true);
         view->setLineWrapMode(QPlainTextEdit::NoWrap);
     }
+    ShowModel(RichEdit1, PageView);
+    ShowModel(RichEdit2, QuoteList);
     layout->addWidget(splitter);
 }
 
@@ -260,7 +269,20 @@ void THttpGetForm::WireSignals() {
     connect(GetButton, &QPushButton::clicked, this, [this] { Guarded([this] { GetButtonClick(); }); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }); });
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { Guarded([this] { SpeedButton1Click(); }); });
+    connect(SpeedButton2, &QToolButton::clicked, this, [this] { Guarded([this] { SpeedButton2Click(); }); });
+    connect(SpeedButton4, &QToolButton::clicked, this, [this] { Guarded([this] { SpeedButton4Click(); }); });
+    connect(SpeedButton5, &QToolButton::clicked, this, [this] { Guarded([this] { SpeedButton5Click(); }); });
+    connect(SpeedButton6, &QToolButton::clicked, this, [this] { Guarded([this] { SpeedButton6Click(); }); });
+    connect(AbortButton, &QPushButton::clicked, this, &THttpGetForm::AbortButtonClick);
+    connect(Button3, &QPushButton::clicked, this, [this] { Guarded([this] { Button3Click(); }); });
+    connect(ComboBox3, &QComboBox::currentIndexChanged, this, [this] { Guarded([this] { ComboBox3Change(); }); });
+    connect(ComboBox2, &QComboBox::currentIndexChanged, this, [this] { Guarded([this] { ComboBox2Change(); }); });
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { Guarded([this] { ComboBox1Change(); }); });
+    connect(DBLookupComboBox1, &QComboBox::activated, this,
+            [this](int index) { Guarded([this, index] { DBLookupComboBox1Click(index); }); });
+    DataSource1.SetOnDataChange([this] { DataSource1DataChange(); });
     connect(&Timer1, &QTimer::timeout, this, &THttpGetForm::Timer1Timer);
+    connect(&Timer2, &QTimer::timeout, this, &THttpGetForm::Timer2Timer);
 }
 
 void THttpGetForm::SetStatusPanel(int panel, const QString& text) {
@@ -297,7 +319,8 @@ void THttpGetForm::Initial() {
     startpath = StartPathFor(QCoreApplication::applicationDirPath());
     ReadSettings();
     OpenTables();
-    RichEdit2->appendPlainText(formats::DateToStr(formats::Today()));
+    FillGroupSelector();
+    QuoteList.appendLine(formats::DateToStr(formats::Today()));
     StartRuns();
     initialRunning_ = false;
 }
@@ -336,20 +359,29 @@ void THttpGetForm::ReadSettings() {
         ComboBox3->setCurrentIndex(groupIndex_);
     }
 
+    HttpCli1.setUserAgent(kStartUserAgent);
+    HttpCli1.setAccept(kStartAccept);
+
     Hosts = HostConfig::Read(*registry_->OpenKey(kSettingsKey, true));
     const QStringList problems = Hosts.Problems();
     if (!problems.isEmpty()) {
         throw Error(QStringLiteral("Fehlerhafte Host-Einstellungen in %1: %2")
                         .arg(registry_->path(), problems.join(QStringLiteral("; "))));
     }
+    const QStringList captions = SourceCaptions(Hosts);
+    for (int i = 0; i < captions.size(); ++i) ComboBox2->setItemText(i, captions[i]);
 }
 
 void THttpGetForm::OpenTables() {
-    for (const QString& table : {QStringLiteral("Firma.db"), QStringLiteral("Gruppen.db")}) {
-        if (!TableFileExists(Home, table)) {
-            throw Error(QStringLiteral("Tabelle nicht gefunden: %1%2").arg(Home, table));
-        }
-    }
+    Selection.Home = Home;
+    Selection.Depot = Depot;
+    Selection.Watch1 = Watch1;
+    Selection.Watch2 = Watch2;
+    Selection.watch3 = watch3;
+    Selection.watch4 = watch4;
+    Selection.StdQuelle = StdQuelle;
+    Selection.StdBoerse = StdBoerse;
+    Selection.OpenTables();
 }
 
 void THttpGetForm::StartRuns() {
@@ -380,16 +412,6 @@ void THttpGetForm::StartRuns() {
     }
     if (plan.minimise) setWindowState(Qt::WindowMinimized);
     if (plan.closesWindow && !Timer1.isActive()) CloseMainWindow();
-}
-
-void THttpGetForm::RunSingleSecurity(bool quoteRun) {
-    if (!formats::StrToInt(flags_.InfoWKN)) {
-        dialogs::ShowMessage(this, QStringLiteral("Konne ") + flags_.InfoWKN + QStringLiteral(" nicht finden"));
-        exitCode_ = kExitBadArguments;
-    } else {
-        RunNotBuilt(quoteRun ? Run::SingleSecurityQuote : Run::SingleSecurityPage);
-    }
-    CloseMainWindow();
 }
 
 void THttpGetForm::RunNotBuilt(Run run) {
@@ -450,10 +472,6 @@ void THttpGetForm::Einstellungen1Click() {
 
 void THttpGetForm::Info1Click() { zelvon::Info1Click(this); }
 
-void THttpGetForm::Button1Click() { RunNotBuilt(Run::FetchAll); }
-void THttpGetForm::GetButtonClick() { RunNotBuilt(Run::SingleSecurityQuote); }
-void THttpGetForm::BitBtn1Click() { RunNotBuilt(Run::SingleSecurityQuote); }
-void THttpGetForm::SpeedButton1Click() { RunNotBuilt(Run::SingleSecurityPage); }
 void THttpGetForm::Kursdatenlesen() { RunNotBuilt(Run::ArchiveImport); }
 void THttpGetForm::Newseinlesen() { RunNotBuilt(Run::News); }
 void THttpGetForm::UpdateFilter() { RunNotBuilt(Run::FilterUpdate); }

@@ -2,23 +2,34 @@
 // wires them to the logic classes. Handler names follow the controls' events.
 #pragma once
 
-#include "sources/host_config.h"
 #include "app/proxy_init.h"
 #include "app/run_flags.h"
 #include "app/run_plan.h"
+#include "app/security_selection.h"
 #include "app/settings.h"
 #include "db/session.h"
+#include "extract/extraction.h"
+#include "extract/intraday_store.h"
 #include "platform/registry.h"
+#include "platform/text_view.h"
+#include "sources/browser_engine.h"
+#include "sources/host_config.h"
+#include "sources/http_client.h"
+#include "sources/page_files.h"
+#include "sources/page_retrieval.h"
+#include "sources/retrieval_window.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QFile;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -48,7 +59,7 @@ private:
     QButtonGroup* group_;
 };
 
-class THttpGetForm : public QMainWindow {
+class THttpGetForm : public QMainWindow, public RetrievalWindow {
     Q_OBJECT
 public:
     explicit THttpGetForm(QWidget* parent = nullptr);
@@ -76,7 +87,6 @@ public:
     int StdQuelle = 0;
     int StdBoerse = 0;
     QString Watch1, Watch2, watch3, watch4;
-    bool Lade = false;
     HostConfig Hosts;
     ConnectionFields Connection;
 
@@ -115,15 +125,29 @@ public:
     QLabel* Zeit;
     QPushButton* Button5;
     QPushButton* SpeedButton3;
-    // Timers.
+    // Timers; the browser time-out GetTimer belongs to the page retrieval.
     QTimer Timer1;
     QTimer Timer2;
-    QTimer GetTimer;
 
     TStatusfenster* Statusfenster = nullptr;
 
     // The table session every table of the program opens through.
     db::Session Session;
+    SuiteTables Tables{Session};
+    db::Table& Table1 = Tables.Table1;
+    db::DataLink& DataSource1 = Tables.DataSource1;
+    SecuritySelection Selection;
+
+    // What the page view RichEdit1 and the quote list RichEdit2 show.
+    TextView PageView;
+    TextView QuoteList;
+    // URLEdit, FileNameEdit, SizeTemp and Lade as the fetch code shares them.
+    FetchState Fetch;
+    bool& Lade = Fetch.lade;
+    // The price of the last extraction.
+    double Kurs = 0;
+    extract::QuoteExtractor Extractor;
+    HttpClient HttpCli1;
     // The session's password event: asks for the depot password; a non-empty
     // answer is added and the open retried.
     void Password(db::Session& session, bool& Continue);
@@ -136,6 +160,20 @@ public:
     // Captions of every control, menu item and label, for checks and screenshots.
     QStringList Captions() const;
 
+    // RetrievalWindow.
+    void showStatus(int panel, const QString& text) override { SetStatusPanel(panel, text); }
+    void showStatusIcon(StatusIcon icon) override { ShowPicture(int(icon)); }
+    void setFetchButtons(FetchButtons state) override;
+    int sourceIndex() const override;
+    QString securityIsin() const override;
+    QString securityKennung() const override;
+    void moveToLastSecurity() override;
+    int savePolicy() const override;
+    QString quoteListFile() const override;
+    bool sampleDatabaseRun() const override { return flags_.Beispiel; }
+
+    PageRetrieval* retrieval() const { return retrieval_.get(); }
+
 public slots:
     void Button2Click();
     void Beenden1Click();
@@ -143,11 +181,28 @@ public slots:
     void Info1Click();
     void Timer1Timer();
 
-    // Runs whose work is built elsewhere in the program.
+    // Security selection, source and exchange, request address.
+    void ComboBox3Change();
+    void DataSource1DataChange();
+    void ComboBox2Change();
+    void ComboBox1Change();
+    void Button3Click();
+    void DBLookupComboBox1Click(int index);
+
+    // Fetching, extraction and the local files.
     void Button1Click();
     void GetButtonClick();
-    void BitBtn1Click();
+    void AbortButtonClick();
+    void SpeedButton3Click();
     void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+    void SpeedButton6Click();
+    void BitBtn1Click();
+    void Timer2Timer();
+
+    // Runs whose work is built elsewhere in the program.
     void Kursdatenlesen();
     void Newseinlesen();
     void UpdateFilter();
@@ -169,6 +224,14 @@ private:
 
     void ReadSettings();
     void OpenTables();
+    void FillGroupSelector();
+    void CreateFetching();
+    void SyncFetchState();
+    void ShowFetchState();
+    void FillSecuritySelector();
+    extract::Security CurrentSecurity() const;
+    void FetchAllSecurities(QFile& quoteFile);
+    void WriteSecurityLines(QFile& quoteFile);
     void StartRuns();
     void RunSingleSecurity(bool quoteRun);
     void FinishRuns();
@@ -190,6 +253,13 @@ private:
     bool closeRequested_ = false;
     bool initialRunning_ = false;
     bool closed_ = false;
+    // Moves that only list the securities must not choose sources.
+    bool listingSecurities_ = false;
+
+    std::unique_ptr<BrowserEngine> browser_;
+    std::unique_ptr<PageFiles> pageFiles_;
+    std::unique_ptr<PageRetrieval> retrieval_;
+    std::unique_ptr<extract::IntradayStore> intradayStore_;
 };
 
 }  // namespace zelvon

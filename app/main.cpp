@@ -7,6 +7,8 @@
 
 #include <QApplication>
 
+#include <unistd.h>
+
 using namespace zelvon;
 
 namespace {
@@ -21,6 +23,11 @@ int main(int argc, char** argv) {
     const bool display = DisplayPresent();
     // A scheduler starts the program without a display; it must run all the same.
     if (!display && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The embedded browser's sandbox refuses to run as root.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
     const SingleInstance mutex(QStringLiteral("Zelvon"));
     if (!mutex.acquired()) return kExitRanToEnd;

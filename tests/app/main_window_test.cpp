@@ -4,6 +4,7 @@
 #include "app/proxy_init.h"
 #include "app/status_window.h"
 #include "platform/dialogs.h"
+#include "tools/demodata/demo_directory.h"
 
 #include <gtest/gtest.h>
 
@@ -34,10 +35,8 @@ protected:
     void SetUp() override {
         data_ = dir_.filePath("Daten/");
         QDir().mkpath(data_);
-        for (const char* table : {"Firma.db", "Gruppen.db"}) {
-            QFile f(data_ + table);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        }
+        const auto kit = demodata::CreateDemoDataDirectory(data_.toStdString(), demodata::DemoOptions{});
+        ASSERT_TRUE(kit.ok()) << kit.message();
         regPath_ = dir_.filePath("Quarvinta.reg");
         WriteRegistry("\"Datenpath\"=\"" + data_.toUtf8() + "\"\r\n");
     }

@@ -1,0 +1,255 @@
+// The main window's fetching: page retrieval and the local files wired to
+// the window's fields, the extraction step, the fetch-all run and the
+// single-security runs.
+#include "app/http_get_form.h"
+
+#include "app/status_window.h"
+#include "app/table_access.h"
+#include "platform/codec.h"
+#include "platform/dialogs.h"
+#include "platform/formats.h"
+#include "sources/browser_factory.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace zelvon {
+
+void THttpGetForm::setFetchButtons(FetchButtons state) {
+    const bool fetching = state == FetchButtons::Fetching;
+    GetButton->setEnabled(!fetching);
+    Button1->setEnabled(!fetching);
+    AbortButton->setEnabled(fetching);
+}
+
+int THttpGetForm::sourceIndex() const { return ComboBox2->currentIndex(); }
+
+QString THttpGetForm::securityIsin() const { return FieldText(Table1, "ISIN"); }
+
+QString THttpGetForm::securityKennung() const { return FieldText(Table1, "Kennung"); }
+
+void THttpGetForm::moveToLastSecurity() {
+    Check(Table1.Last());
+    Check(Table1.Next());
+}
+
+int THttpGetForm::savePolicy() const { return RadioGroup1->ItemIndex(); }
+
+QString THttpGetForm::quoteListFile() const { return AktienDatei->text(); }
+
+// The browser engine starts on the first fetch that needs it: Qt WebEngine
+// is heavy, and most runs of the program never fetch.
+void THttpGetForm::CreateFetching() {
+    if (retrieval_) return;
+    if (!Hosts.caFile.isEmpty()) HttpCli1.setExtraCaFile(Hosts.caFile);
+    HttpCli1.setCredentials(Connection.user, Connection.password);
+    WebEngineOptions options;
+    options.caFile = Hosts.caFile;
+    browser_ = CreateBrowserEngine(Hosts.browser, HttpCli1, options, this);
+    pageFiles_ = std::make_unique<PageFiles>(*this, Fetch, PageView, QuoteList);
+    retrieval_ = std::make_unique<PageRetrieval>(*this, Fetch, PageView, HttpCli1, *browser_, *pageFiles_,
+                                                 RetrievalHosts{Hosts.swiss, Hosts.teleboerseDomain()}, this);
+    retrieval_->setSpeedButton3Click([this](QObject*) { SpeedButton3Click(); });
+    intradayStore_ = std::make_unique<extract::IntradayStore>(Session, DataSource1);
+}
+
+void THttpGetForm::SyncFetchState() {
+    Fetch.urlEdit = URLEdit->text();
+    Fetch.fileNameEdit = FileNameEdit->text();
+}
+
+void THttpGetForm::ShowFetchState() {
+    URLEdit->setText(Fetch.urlEdit);
+    FileNameEdit->setText(Fetch.fileNameEdit);
+}
+
+void THttpGetForm::GetButtonClick() {
+    CreateFetching();
+    SyncFetchState();
+    try {
+        retrieval_->GetButtonClick(this);
+    } catch (...) {
+        ShowFetchState();
+        throw;
+    }
+    ShowFetchState();
+}
+
+void THttpGetForm::AbortButtonClick() {
+    if (retrieval_) retrieval_->AbortButtonClick();
+}
+
+extract::Security THttpGetForm::CurrentSecurity() const {
+    extract::Security security;
+    security.Firma = FieldInteger(Table1, "Firma");
+    security.ZDF = FieldText(Table1, "ZDF");
+    security.Firmenname = FieldText(Table1, "FirmenName");
+    security.Kennung = FieldText(Table1, "Kennung");
+    security.ISIN = FieldText(Table1, "ISIN");
+    security.Waehrung = FieldText(Table1, "Waehrung");
+    return security;
+}
+
+void THttpGetForm::SpeedButton3Click() {
+    CreateFetching();
+    extract::ExtractionInput input;
+    input.page = &PageView;
+    input.quoteList = &QuoteList;
+    input.security = CurrentSecurity();
+    input.source = ComboBox2->currentIndex();
+    input.entry = ComboBox1->currentIndex();
+    input.windowVisible = isVisible();
+    input.savePolicy = RadioGroup1->ItemIndex();
+    input.SizeTemp = Fetch.sizeTemp;
+    input.now = formats::Now();
+    extract::ExtractionHooks hooks;
+    hooks.savePage = [this] { pageFiles_->SpeedButton4Click(); };
+    hooks.store = [this](const extract::IntradayRow& row) { intradayStore_->Store(row); };
+    hooks.fetchButtonsReady = [this] { setFetchButtons(FetchButtons::Idle); };
+
+    const extract::ExtractionOutcome outcome = Extractor.SpeedButton3Click(input, hooks);
+    Kurs = Extractor.quote.Kurs;
+    Kurswert->setText(Extractor.quote.Kurswert);
+    Zeit->setText(Extractor.quote.Zeit);
+    if (outcome.picture) ShowPicture(*outcome.picture);
+}
+
+void THttpGetForm::SpeedButton1Click() {
+    CreateFetching();
+    SyncFetchState();
+    pageFiles_->SpeedButton1Click();
+}
+
+void THttpGetForm::SpeedButton2Click() {
+    CreateFetching();
+    SyncFetchState();
+    pageFiles_->SpeedButton2Click();
+}
+
+void THttpGetForm::SpeedButton4Click() {
+    CreateFetching();
+    SyncFetchState();
+    pageFiles_->SpeedButton4Click();
+}
+
+void THttpGetForm::SpeedButton5Click() { extract::QuoteExtractor::SpeedButton5Click(QuoteList); }
+
+void THttpGetForm::SpeedButton6Click() {
+    CreateFetching();
+    pageFiles_->SpeedButton6Click();
+}
+
+void THttpGetForm::BitBtn1Click() {
+    CreateFetching();
+    pageFiles_->BitBtn1Click();
+}
+
+void THttpGetForm::Timer2Timer() {
+    if (!Statusfenster) return;
+    Statusfenster->SetPanel(0, QStringLiteral("Received %1 bytes").arg(HttpCli1.bytesReceived()));
+}
+
+void THttpGetForm::Button1Click() {
+    Lade = true;
+    Check(Table1.First());
+    QFile quoteFile(AktienDatei->text());
+    if (!quoteFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        Lade = false;
+        throw Error(QStringLiteral("Kursdatei kann nicht angelegt werden: %1 (%2)")
+                        .arg(AktienDatei->text(), quoteFile.errorString()));
+    }
+    try {
+        FetchAllSecurities(quoteFile);
+    } catch (...) {
+        Lade = false;
+        throw;
+    }
+    Lade = false;
+    quoteFile.close();
+    if (quoteFile.open(QIODevice::ReadOnly)) QuoteList.setText(codec::DecodeWindows1252(quoteFile.readAll()));
+    SetStatusPanel(1, AktienDatei->text() + QStringLiteral(" gespeichert"));
+}
+
+// One security after the other, its lines written as soon as it is done, so
+// that a run ended early keeps what it wrote.
+void THttpGetForm::FetchAllSecurities(QFile& quoteFile) {
+    constexpr int kRetries = 3;
+    while (!Table1.Eof() && Lade) {
+        SetStatusPanel(1, FieldText(Table1, "FirmenName"));
+        {
+            const QSignalBlocker blockSelector(DBLookupComboBox1);
+            DBLookupComboBox1->setCurrentIndex(DBLookupComboBox1->findData(FieldInteger(Table1, "Firma")));
+        }
+        QuoteList.clear();
+        ComboBox1Change();
+        GetButtonClick();
+        for (int attempt = 0; attempt < kRetries && !Lade && !Fetch.aborted; ++attempt) {
+            Lade = true;
+            ComboBox1Change();
+            GetButtonClick();
+        }
+        if (QuoteList.lineCount() > 0) WriteSecurityLines(quoteFile);
+        Check(Table1.Next());
+    }
+}
+
+void THttpGetForm::WriteSecurityLines(QFile& quoteFile) {
+    try {
+        QByteArray lines;
+        for (int i = 0; i < QuoteList.lineCount(); ++i) lines += codec::EncodeWindows1252(QuoteList.line(i)) + "\r\n";
+        if (quoteFile.write(lines) != lines.size() || !quoteFile.flush()) {
+            throw Error(QStringLiteral("Kursdatei %1: %2").arg(quoteFile.fileName(), quoteFile.errorString()));
+        }
+        const QString caption = FieldText(Table1, "ZDF") + QStringLiteral(" => ") + formats::FloatToStr(Kurs);
+        setWindowTitle(caption);
+        QGuiApplication::setApplicationDisplayName(caption);
+    } catch (const std::exception&) {
+        QGuiApplication::setApplicationDisplayName(QStringLiteral("Zelvon Fehler"));
+    }
+}
+
+void THttpGetForm::RunSingleSecurity(bool quoteRun) {
+    Favoriten->setChecked(false);
+    {
+        const QSignalBlocker blockGroups(ComboBox3);
+        ComboBox3->setCurrentIndex(0);
+    }
+    ComboBox3Change();
+    const std::optional<int> wanted = formats::StrToInt(flags_.InfoWKN);
+    Check(Table1.SetFiltered(false));
+    bool found = false;
+    if (wanted) {
+        for (Check(Table1.First()); !Table1.Eof(); Check(Table1.Next())) {
+            if (FieldInteger(Table1, "Firma") == *wanted) {
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!found) {
+        dialogs::ShowMessage(this, QStringLiteral("Konne ") + flags_.InfoWKN + QStringLiteral(" nicht finden"));
+        exitCode_ = kExitBadArguments;
+    } else {
+        const int32_t firma = FieldInteger(Table1, "Firma");
+        // With the filter off the security may be one the selector does not list.
+        if (DBLookupComboBox1->findData(firma) < 0) DBLookupComboBox1->addItem(FieldText(Table1, "FirmenName"), firma);
+        DBLookupComboBox1->setCurrentIndex(DBLookupComboBox1->findData(firma));
+        ComboBox1Change();
+        if (quoteRun) {
+            show();
+            GetButtonClick();
+            BitBtn1Click();
+        } else {
+            SpeedButton1Click();
+        }
+    }
+    CloseMainWindow();
+}
+
+}  // namespace zelvon
