@@ -1,0 +1,40 @@
+#include "tools/zelvon-quoteserver/pages/page_catalog.h"
+
+#include "tools/zelvon-quoteserver/pages/comdirect_page.h"
+#include "tools/zelvon-quoteserver/pages/yahoo_page.h"
+
+namespace zelvon::quotepages {
+
+std::unique_ptr<PageCatalog> PageCatalog::WithBuiltSources()
+{
+    auto catalog = std::make_unique<PageCatalog>();
+    catalog->Add(std::make_unique<YahooPages>());
+    catalog->Add(std::make_unique<ComdirectPages>());
+    return catalog;
+}
+
+void PageCatalog::Add(std::unique_ptr<PageSource> source)
+{
+    sources_.push_back(std::move(source));
+}
+
+std::optional<QuotePage> PageCatalog::Serve(const QuoteRequest& request, const LocalClock& now)
+{
+    for (const auto& source : sources_) {
+        if (const auto identifier = source->Identifier(request)) {
+            const Tick tick = ticker_.Next(source->name() + ":" + *identifier);
+            return source->Build(request, *identifier, tick, now);
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> PageCatalog::sourceNames() const
+{
+    std::vector<std::string> names;
+    for (const auto& source : sources_)
+        names.push_back(source->name());
+    return names;
+}
+
+}  // namespace zelvon::quotepages
