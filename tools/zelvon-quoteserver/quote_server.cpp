@@ -21,6 +21,14 @@ void LogRequest(const httplib::Request& request, const httplib::Response& respon
     std::fflush(stdout);
 }
 
+// Only SO_REUSEADDR: httplib's default SO_REUSEPORT would let a second
+// server share a taken port instead of failing.
+void ReuseAddressOnly(socket_t socket)
+{
+    const int on = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+}
+
 std::string IndexPage(const std::vector<std::string>& sources)
 {
     std::string page = "Zelvon Demo-Kursserver\n\nQuellen:";
@@ -86,6 +94,7 @@ void QuoteServer::Stop()
 
 void QuoteServer::Route(httplib::Server& server)
 {
+    server.set_socket_options(ReuseAddressOnly);
     server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
         Answer(request, response);
     });
