@@ -29,7 +29,21 @@ Status BlobWriter::Open(const std::string& path, uint32_t checksum, std::unique_
     return Status::Ok();
 }
 
+// Another writer may have appended since: the end and the header counter
+// are read again under the memo file's lock.
 Status BlobWriter::Append(const std::vector<uint8_t>& bytes, BlobDescriptor* d) {
+    PX_RETURN_IF_ERROR(file_->Lock());
+    Status s = AppendLocked(bytes, d);
+    Status unlocked = file_->Unlock();
+    return s.ok() ? unlocked : s;
+}
+
+Status BlobWriter::AppendLocked(const std::vector<uint8_t>& bytes, BlobDescriptor* d) {
+    uint64_t size;
+    PX_RETURN_IF_ERROR(file_->Size(&size));
+    end_ = (size + kUnit - 1) / kUnit * kUnit;
+    PX_RETURN_IF_ERROR(file_->Read(0, kCryptChunk, header_.data()));
+    if (checksum_) DecryptMbChunks(header_.data(), kCryptChunk, checksum_);
     uint64_t units = (bytes.size() + 9 + kUnit - 1) / kUnit;
     if (units > 0xFFFF || end_ + units * kUnit >= (uint64_t(1) << 32))
         return Status::InvalidArgument(BaseName(path_) + ": value of " + std::to_string(bytes.size()) + " bytes does not fit");

@@ -23,6 +23,7 @@ public:
 
 private:
     BlobWriter() = default;
+    Status AppendLocked(const std::vector<uint8_t>& bytes, BlobDescriptor* descriptor);
     std::unique_ptr<WritableFile> file_;
     std::string path_;
     uint32_t checksum_ = 0;

@@ -1,5 +1,6 @@
 #include "paradox/secondary_maintainer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "paradox/bytes.h"
@@ -133,7 +134,10 @@ Status SecondaryMaintainer::SlotIn(size_t index, const uint8_t* key, uint32_t* s
 
 // Blocks around index may have changed their first entry, been added or left.
 Status SecondaryMaintainer::AfterChange(size_t index, size_t chain_before) {
-    if (chain_.size() > chain_before) first_keys_.insert(first_keys_.begin() + ptrdiff_t(index) + 1, std::vector<uint8_t>());
+    if (chain_.size() > chain_before) {
+        size_t at = std::min(chain_before == 0 ? 0 : index + 1, first_keys_.size());
+        first_keys_.insert(first_keys_.begin() + ptrdiff_t(at), std::vector<uint8_t>());
+    }
     if (chain_.size() < chain_before) first_keys_.erase(first_keys_.begin() + ptrdiff_t(index));
     if (first_keys_.size() != chain_.size()) first_keys_.resize(chain_.size());
     changed_ = true;

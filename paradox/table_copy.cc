@@ -7,8 +7,11 @@
 
 #include "paradox/blob_writer.h"
 #include "paradox/field_encoder.h"
+#include "paradox/header_builder.h"
+#include "paradox/secondary_writer.h"
 #include "paradox/table_create.h"
 #include "paradox/table_writer.h"
+#include "paradox/writable_file.h"
 
 namespace paradox {
 namespace {
@@ -29,6 +32,47 @@ Status MoveBlobs(const Table& source, const RecordRef& ref, BlobWriter* blobs, s
         StoreBlobDescriptor(f, stored, record->data());
     }
     return Status::Ok();
+}
+
+// The .Y beside an .X: the same name with Y for X.
+std::string TreePathOf(const std::string& x_path) {
+    std::string y = x_path;
+    size_t dot = y.rfind('.');
+    y[dot + 1] = y[dot + 1] == 'x' ? 'y' : 'Y';
+    return y;
+}
+
+std::string DestinationOf(const std::string& source_file, const std::string& destination_table) {
+    std::string ext = source_file.substr(source_file.rfind('.'));
+    return SiblingPath(destination_table, ext);
+}
+
+Status CopyFile(const std::string& from, const std::string& to) {
+    std::unique_ptr<RandomAccessFile> file;
+    PX_RETURN_IF_ERROR(OpenFile(from, &file));
+    std::string bytes(file->Size(), '\0');
+    PX_RETURN_IF_ERROR(file->Read(0, bytes.size(), reinterpret_cast<uint8_t*>(bytes.data())));
+    return ReplaceFile(to, bytes);
+}
+
+// Empty index files with the source's headers, then filled from the copy.
+Status CopySecondaryIndexes(const Table& source, const std::string& destination, const OpenOptions& open) {
+    std::vector<SecondaryIndexInfo> indexes;
+    PX_RETURN_IF_ERROR(ListSecondaryIndexes(source, &indexes));
+    for (const SecondaryIndexInfo& info : indexes) {
+        std::vector<uint8_t> x, y;
+        PX_RETURN_IF_ERROR(ReadHeaderBytes(info.path, &x));
+        PX_RETURN_IF_ERROR(ReadHeaderBytes(TreePathOf(info.path), &y));
+        ClearCounts(&x);
+        PX_RETURN_IF_ERROR(ReplaceFile(DestinationOf(info.path, destination), std::string(x.begin(), x.end())));
+        PX_RETURN_IF_ERROR(WriteEmptyIndex(DestinationOf(TreePathOf(info.path), destination), std::move(y)));
+    }
+    std::unique_ptr<Table> copy;
+    PX_RETURN_IF_ERROR(Table::Open(destination, open, &copy));
+    PX_RETURN_IF_ERROR(ListSecondaryIndexes(*copy, &indexes));
+    for (const SecondaryIndexInfo& info : indexes) PX_RETURN_IF_ERROR(RebuildSecondaryIndex(*copy, info, true));
+    std::string val = CompanionPath(source.path(), "VAL");
+    return val.empty() ? Status::Ok() : CopyFile(val, SiblingPath(destination, ".VAL"));
 }
 
 }  // namespace
@@ -54,7 +98,9 @@ Status CopyTable(const std::string& source_path, const std::string& destination,
         PX_RETURN_IF_ERROR(MoveBlobs(*source, ref, blobs.get(), &record));
         PX_RETURN_IF_ERROR(writer->Insert(record, nullptr));
     }
-    return writer->Flush();
+    PX_RETURN_IF_ERROR(writer->Flush());
+    writer.reset();
+    return CopySecondaryIndexes(*source, destination, open);
 }
 
 }  // namespace paradox

@@ -1,6 +1,9 @@
 // Rebuilding a table into a new file: the structure is taken over from the
 // source and every record is posted through the normal write path, in
 // source order or shuffled (which exercises keyed inserts and block splits).
+// Secondary indexes follow with their file names and index names (headers
+// taken over, entries rebuilt once at the end), and the .VAL is copied as it
+// is: the new table keeps the field numbers and structure stamp it refers to.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -67,6 +68,13 @@ Status WritableFile::Write(uint64_t offset, const uint8_t* data, size_t n) {
 }
 
 Status WritableFile::Sync() { return fdatasync(fd_) == 0 ? Status::Ok() : Errno(path_, "fsync"); }
+
+Status WritableFile::Size(uint64_t* size) const {
+    struct stat st {};
+    if (fstat(fd_, &st) != 0) return Errno(path_, "stat");
+    *size = uint64_t(st.st_size);
+    return Status::Ok();
+}
 
 Status WritableFile::Lock(std::chrono::milliseconds wait) {
     auto deadline = std::chrono::steady_clock::now() + wait;

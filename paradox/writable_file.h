@@ -29,6 +29,7 @@ public:
     Status Read(uint64_t offset, size_t n, uint8_t* out) const;
     Status Write(uint64_t offset, const uint8_t* data, size_t n);
     Status Sync();
+    Status Size(uint64_t* size) const;
     // Takes the write lock on the whole file, retrying while another
     // process holds it; after wait a Locked status naming the file.
     Status Lock(std::chrono::milliseconds wait = kDefaultLockWait);
