@@ -25,8 +25,12 @@ constexpr qint64 kPageLimit = qint64(256) * 1024 * 1024;
 bool ReadPage(const QString& path, QString& text, QString& error)
 {
     QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("Datei nicht lesbar: %1%2").arg(path, file.errorString().isEmpty() ? "" : ": " + file.errorString());
+    if (!QFileInfo(path).isFile()) {
+        error = QStringLiteral("Datei nicht lesbar: %1: keine Datei").arg(path);
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("Datei nicht lesbar: %1: %2").arg(path, file.errorString());
         return false;
     }
     if (file.size() > kPageLimit) {
