@@ -42,9 +42,9 @@ std::string TreePathOf(const std::string& x_path) {
     return y;
 }
 
+// The destination's stem with the source file's extension as written.
 std::string DestinationOf(const std::string& source_file, const std::string& destination_table) {
-    std::string ext = source_file.substr(source_file.rfind('.'));
-    return SiblingPath(destination_table, ext);
+    return destination_table.substr(0, destination_table.rfind('.')) + source_file.substr(source_file.rfind('.'));
 }
 
 Status CopyFile(const std::string& from, const std::string& to) {
