@@ -1,0 +1,181 @@
+// The main job as a scheduler starts it: the real program on a demo data
+// directory against the real demo quote server, then the quote file and the
+// stored quotes are checked.
+#include "app/table_access.h"
+#include "platform/codec.h"
+#include "tools/demodata/demo_directory.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <map>
+
+#ifdef ZELVON_QUOTESERVER_BINARY
+
+namespace zelvon {
+namespace {
+
+class MainJobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        data_ = dir_.filePath("Daten/");
+        const auto kit = demodata::CreateDemoDataDirectory(data_.toStdString(), demodata::DemoOptions{});
+        ASSERT_TRUE(kit.ok()) << kit.message();
+        StartServer();
+        quoteFile_ = dir_.filePath("aktien.txt");
+        WriteSettings(quoteFile_, "");
+    }
+    void TearDown() override {
+        server_.terminate();
+        server_.waitForFinished(10'000);
+    }
+    void StartServer() {
+        const QString portFile = dir_.filePath("ports");
+        server_.start(ZELVON_QUOTESERVER_BINARY,
+                      {"--quiet", "--ca-out", dir_.filePath("ca.pem"), "--port-file", portFile});
+        ASSERT_TRUE(server_.waitForStarted());
+        for (int i = 0; i < 200 && QFile(portFile).size() == 0; ++i) QThread::msleep(50);
+        QFile ports(portFile);
+        ASSERT_TRUE(ports.open(QIODevice::ReadOnly));
+        for (const QByteArray& line : ports.readAll().split('\n')) {
+            if (line.startsWith("https=")) httpsPort_ = line.mid(6).toInt();
+        }
+        ASSERT_GT(httpsPort_, 0);
+    }
+    void WriteSettings(const QString& quoteFile, const QByteArray& extra) {
+        const QByteArray host = "localhost:" + QByteArray::number(httpsPort_) + "\"\r\n";
+        QFile reg(dir_.filePath("Quarvinta.reg"));
+        ASSERT_TRUE(reg.open(QIODevice::WriteOnly));
+        reg.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Selvaran\\Quarvinta]\r\n"
+                  "\"Datenpath\"=\"" + data_.toUtf8() + "\"\r\n"
+                  "\"Depotpath\"=\"" + data_.toUtf8() + "Depot/\"\r\n"
+                  "\"Temppath\"=\"" + dir_.path().toUtf8() + "/\"\r\n"
+                  "\"VTDATEI\"=\"" + quoteFile.toUtf8() + "\"\r\n"
+                  "\"Zelvon_Favoriten\"=dword:00000000\r\n"
+                  "\"Zelvon_Host_Yahoo\"=\"yahoo." + host +
+                  "\"Zelvon_Host_Comdirect\"=\"comdirect." + host +
+                  "\"Zelvon_CAFile\"=\"" + dir_.filePath("ca.pem").toUtf8() + "\"\r\n"
+                  "\"Zelvon_Browser\"=\"http\"\r\n" + extra);
+    }
+    struct Outcome {
+        int exitCode = -1;
+        QString stderrText;
+    };
+    Outcome Run(const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("ZELVON_REGISTRY", dir_.filePath("Quarvinta.reg"));
+        env.insert("XDG_RUNTIME_DIR", dir_.path());
+        p.setProcessEnvironment(env);
+        p.start(ZELVON_BINARY, args);
+        EXPECT_TRUE(p.waitForFinished(240'000));
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+    }
+    QStringList QuoteFileLines() const {
+        QFile f(quoteFile_);
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        const QByteArray bytes = f.readAll();
+        EXPECT_TRUE(bytes.isEmpty() || bytes.endsWith("\r\n"));
+        QStringList lines = codec::DecodeWindows1252(bytes).split(QStringLiteral("\r\n"));
+        lines.removeLast();
+        return lines;
+    }
+    // Rows of Intraday.db per security.
+    std::map<int32_t, int> IntradayRows() const {
+        db::Session session;
+        db::Table table(session);
+        table.SetDatabaseName(data_.toStdString());
+        table.SetTableName("Intraday.db");
+        Check(table.Open());
+        std::map<int32_t, int> rows;
+        for (Check(table.First()); !table.Eof(); Check(table.Next())) ++rows[FieldInteger(table, "Firma")];
+        return rows;
+    }
+    static int Fetchable() {
+        int n = 0;
+        for (const auto& s : demodata::KitSecurities()) n += s.kennung.empty() ? 0 : 1;
+        return n;
+    }
+
+    QTemporaryDir dir_;
+    QString data_;
+    QString quoteFile_;
+    QProcess server_;
+    int httpsPort_ = 0;
+};
+
+TEST_F(MainJobTest, AutomaticRunStoresAQuoteOfEverySelectedSecurityAndEnds) {
+    const std::map<int32_t, int> before = IntradayRows();
+    const Outcome o = Run({"/A"});
+    EXPECT_EQ(o.exitCode, 0) << o.stderrText.toStdString();
+
+    const QStringList lines = QuoteFileLines();
+    EXPECT_EQ(lines.size(), Fetchable()) << lines.join('\n').toStdString();
+    for (const QString& line : lines) EXPECT_GE(line.count('\t'), 3) << line.toStdString();
+
+    const std::map<int32_t, int> after = IntradayRows();
+    int added = 0;
+    for (const auto& [firma, count] : after) {
+        const auto was = before.find(firma);
+        added += count - (was == before.end() ? 0 : was->second);
+    }
+    EXPECT_EQ(added, Fetchable());
+}
+
+TEST_F(MainJobTest, SecondRunReplacesTheQuoteFile) {
+    ASSERT_EQ(Run({"/A"}).exitCode, 0);
+    const qsizetype first = QuoteFileLines().size();
+    ASSERT_EQ(Run({"/A"}).exitCode, 0);
+    EXPECT_EQ(QuoteFileLines().size(), first);
+}
+
+TEST_F(MainJobTest, SingleSecurityQuoteRunStoresOneQuoteAndSavesTheQuoteList) {
+    const auto& sap = demodata::KitSecurities().front();
+    const std::map<int32_t, int> before = IntradayRows();
+    const Outcome o = Run({"/W", QString::number(sap.firma), "/D"});
+    EXPECT_EQ(o.exitCode, 0) << o.stderrText.toStdString();
+    EXPECT_EQ(IntradayRows()[sap.firma], before.count(sap.firma) ? before.at(sap.firma) + 1 : 1);
+    const QStringList lines = QuoteFileLines();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.join('\n').contains(QString::fromStdString(sap.zdf)));
+}
+
+TEST_F(MainJobTest, UnknownSecurityNumberEndsWithItsMessage) {
+    const Outcome o = Run({"/W", "987654", "/D"});
+    EXPECT_EQ(o.exitCode, 2);
+    EXPECT_TRUE(o.stderrText.contains("Konne 987654 nicht finden")) << o.stderrText.toStdString();
+}
+
+TEST_F(MainJobTest, QuoteFileThatCannotBeCreatedEndsTheRunWithStatusOne) {
+    WriteSettings(dir_.filePath("fehlt/nirgends/aktien.txt"), "");
+    const std::map<int32_t, int> before = IntradayRows();
+    const Outcome o = Run({"/A"});
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_TRUE(o.stderrText.contains("aktien.txt")) << o.stderrText.toStdString();
+    EXPECT_EQ(IntradayRows(), before);
+}
+
+TEST_F(MainJobTest, UnreachableSourcesStoreNothingAndTheRunStillEnds) {
+    // A short watch list: every failed browser fetch waits out its time-out.
+    WriteSettings(quoteFile_, "\"Zelvon_Gruppe\"=dword:00000004\r\n");
+    server_.terminate();
+    server_.waitForFinished(10'000);
+    const std::map<int32_t, int> before = IntradayRows();
+    const Outcome o = Run({"/A"});
+    EXPECT_EQ(o.exitCode, 0) << o.stderrText.toStdString();
+    EXPECT_TRUE(QuoteFileLines().isEmpty());
+    EXPECT_EQ(IntradayRows(), before);
+}
+
+}  // namespace
+}  // namespace zelvon
+
+#endif
