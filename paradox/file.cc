@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -36,6 +37,7 @@ public:
     }
     uint64_t Size() const override { return size_; }
     const std::string& Name() const override { return name_; }
+    void GrowTo(uint64_t size) override { size_ = std::max(size_, size); }
     Status UpdateSize() override {
         struct stat st {};
         if (::fstat(fd_, &st) != 0) return Status::IoError(name_ + ": cannot stat: " + std::strerror(errno));

@@ -63,6 +63,14 @@ Status TableWriter::Load() {
     PX_RETURN_IF_ERROR(ReadHeaderBytes(path_, &header_));
     store_ = std::make_unique<BlockStore>(file_.get(), &header_, table_->header().password_checksum, table_->mutable_chain());
     store_->set_durable(durable_);
+    // A post interrupted after its data block but before the header: the
+    // record is in the chain, so the header learns of it.
+    if (LoadLe32(&header_[0x06]) != table_->record_count()) {
+        StoreLe32(&header_[0x06], uint32_t(table_->record_count()));
+        ++header_[0x2D];
+        PX_RETURN_IF_ERROR(store_->WriteHeader());
+        PX_RETURN_IF_ERROR(table_->AdoptWrite(header_, table_->chain().size(), {}));
+    }
     PX_RETURN_IF_ERROR(LoadPrimaryIndex());
     store_->set_tree(primary_.get());
     PX_RETURN_IF_ERROR(LoadSecondaryIndexes());
@@ -110,10 +118,13 @@ std::vector<std::string> TableWriter::FamilyPaths() const {
     std::string dir = DirName(path_);
     std::vector<std::string> paths = {path_, dir.empty() ? "." : dir};
     if (!primary_path_.empty()) paths.push_back(primary_path_);
-    for (const auto& m : secondaries_) paths.push_back(m->info().path);
-    for (const auto& info : rebuilt_indexes_) paths.push_back(info.path);
-    size_t indexes = paths.size();
-    for (size_t i = 3; i < indexes; ++i) paths.push_back(TreePathOf(paths[i]));
+    std::vector<std::string> indexes;
+    for (const auto& m : secondaries_) indexes.push_back(m->info().path);
+    for (const auto& info : rebuilt_indexes_) indexes.push_back(info.path);
+    for (const std::string& x : indexes) {
+        paths.push_back(x);
+        paths.push_back(TreePathOf(x));
+    }
     return paths;
 }
 

@@ -1,6 +1,8 @@
 // Reading speed of the engine: full scans against pxlib on the same file,
 // key lookups and master-link ranges at 10,000 and 1,000,000 rows; posting
-// one new quote row into a keyed table of those sizes.
+// one new quote row into a keyed table of those sizes (with its .PX, as the
+// suite keeps it; durable; and without a .PX); updating one field of a
+// 50,000-row securities table with two secondary indexes kept.
 #include <benchmark/benchmark.h>
 
 extern "C" {
@@ -13,7 +15,12 @@ extern "C" {
 #include "db/table.h"
 #include "paradox/date_time.h"
 #include "paradox/field_codec.h"
+#include "paradox/field_encoder.h"
+#include "paradox/index_create.h"
+#include "paradox/secondary_index.h"
+#include "paradox/secondary_writer.h"
 #include "paradox/table.h"
+#include "paradox/table_create.h"
 #include "paradox/table_writer.h"
 #include "pxlib_writer.h"
 
@@ -39,6 +46,33 @@ const std::string& IntradayTable(int64_t rows) {
         PX_put_data_long(doc, rec + 20, 4, int(row % 5000));
     });
     return paths[rows] = path;
+}
+
+// The same table with the .PX pxlib does not write, built by our writer.
+const std::string& IndexedIntradayTable(int64_t rows) {
+    static paradox_test::TempDir dir;
+    static std::map<int64_t, std::string> paths;
+    auto it = paths.find(rows);
+    if (it != paths.end()) return it->second;
+    std::string path = dir.File("Intraday" + std::to_string(rows) + ".db");
+    std::filesystem::copy_file(IntradayTable(rows), path);
+    std::unique_ptr<paradox::Table> t;
+    std::unique_ptr<paradox::TableWriter> writer;
+    if (!paradox::Table::Open(path, {}, &t).ok() || !paradox::CreatePrimaryIndex(*t).ok() ||
+        !paradox::TableWriter::Open(path, {}, &writer).ok())
+        path.clear();
+    return paths[rows] = path;
+}
+
+// A copy of table and its .PX (when present) for one benchmark to change.
+std::string WorkCopy(const std::string& table, const paradox_test::TempDir& dir, const std::string& name) {
+    std::string path = dir.File(name + ".db");
+    auto overwrite = std::filesystem::copy_options::overwrite_existing;
+    std::filesystem::copy_file(table, path, overwrite);
+    std::string px = paradox::CompanionPath(table, "PX");
+    if (!px.empty()) std::filesystem::copy_file(px, dir.File(name + ".px"), overwrite);
+    else std::filesystem::remove(dir.File(name + ".px"));
+    return path;
 }
 
 void BM_ScanEngine(benchmark::State& state) {
@@ -118,12 +152,12 @@ void BM_MasterLinkRange(benchmark::State& state) {
 
 // One new quote per iteration, inside the key range of some firm, so each
 // post lands in the middle of the table.
-void BM_PostQuote(benchmark::State& state) {
+void PostQuotes(benchmark::State& state, const std::string& table, bool durable) {
     static paradox_test::TempDir dir;
-    std::string path = dir.File("Post" + std::to_string(state.range(0)) + ".db");
-    std::filesystem::copy_file(IntradayTable(state.range(0)), path, std::filesystem::copy_options::overwrite_existing);
+    std::string path = WorkCopy(table, dir, "Post" + std::to_string(state.range(0)));
     std::unique_ptr<paradox::TableWriter> writer;
     if (!paradox::TableWriter::Open(path, {}, &writer).ok()) return state.SkipWithError("open failed");
+    writer->set_durable(durable);
     int64_t firms = state.range(0) / kRowsPerFirm;
     double start = double(paradox::DayFromCivil(2024, 1, 3)) * 86400000.0;
     std::vector<uint8_t> rec(writer->table().header().record_size, 0);
@@ -138,6 +172,97 @@ void BM_PostQuote(benchmark::State& state) {
     }
 }
 
+void BM_PostQuote(benchmark::State& state) { PostQuotes(state, IndexedIntradayTable(state.range(0)), false); }
+void BM_PostQuoteDurable(benchmark::State& state) { PostQuotes(state, IndexedIntradayTable(state.range(0)), true); }
+void BM_PostQuoteWithoutPx(benchmark::State& state) { PostQuotes(state, IntradayTable(state.range(0)), false); }
+
+constexpr int kFirms = 50000;
+
+paradox::Value Text(const std::string& s) {
+    paradox::Value v;
+    v.is_null = false;
+    v.text = s;
+    return v;
+}
+
+// Firma.db-shaped: keyed on Firma, indexes IFirma (FirmenName, ignoring
+// case) and IWKN (Kennung).
+const std::string& FirmaTable() {
+    static paradox_test::TempDir dir;
+    static std::string path;
+    if (!path.empty()) return path;
+    std::string p = dir.File("Firma.db");
+    paradox::CreateOptions o;
+    o.key_fields = 1;
+    paradox::Status s = paradox::CreateTable(p, {{"Firma", paradox::FieldType::kLong, 0, true},
+                                                 {"FirmenName", paradox::FieldType::kAlpha, 40, false},
+                                                 {"Kennung", paradox::FieldType::kAlpha, 12, false},
+                                                 {"WKN", paradox::FieldType::kAlpha, 6, false},
+                                                 {"ISIN", paradox::FieldType::kAlpha, 12, false},
+                                                 {"Gewinn", paradox::FieldType::kNumber, 0, false}}, o);
+    std::unique_ptr<paradox::TableWriter> writer;
+    if (s.ok()) s = paradox::TableWriter::Open(p, {}, &writer);
+    for (int n = 1; s.ok() && n <= kFirms; ++n) {
+        const paradox::Table& t = writer->table();
+        std::vector<uint8_t> rec(t.header().record_size, 0);
+        paradox::Value v;
+        v.is_null = false;
+        v.integer = n;
+        paradox::EncodeField("Firma.db", t.fields()[0], v, t.text(), rec.data());
+        paradox::EncodeField("Firma.db", t.fields()[1], Text("Firma " + std::to_string(n * 7919 % kFirms) + " AG"), t.text(), rec.data());
+        paradox::EncodeField("Firma.db", t.fields()[2], Text(std::to_string(500000 + n * 31 % kFirms)), t.text(), rec.data());
+        v.number = n / 100.0;
+        paradox::EncodeField("Firma.db", t.fields()[5], v, t.text(), rec.data());
+        s = writer->Insert(rec, nullptr);
+    }
+    writer.reset();
+    std::unique_ptr<paradox::Table> t;
+    std::string x;
+    if (s.ok()) s = paradox::Table::Open(p, {}, &t);
+    if (s.ok()) s = paradox::CreateSecondaryIndex(*t, {"IFirma", {"FirmenName"}, true}, &x);
+    if (s.ok()) s = paradox::CreateSecondaryIndex(*t, {"IWKN", {"Kennung"}, false}, &x);
+    if (s.ok()) path = p;
+    return path;
+}
+
+// field 5 (Gewinn) touches no index entry; field 1 (FirmenName) moves one.
+void UpdateFirma(benchmark::State& state, size_t field) {
+    static paradox_test::TempDir dir;
+    if (FirmaTable().empty()) return state.SkipWithError("table not created");
+    for (const std::string& f : paradox::ListDirectory(paradox::DirName(FirmaTable())))
+        std::filesystem::copy_file(paradox::DirName(FirmaTable()) + "/" + f, dir.File(f),
+                                   std::filesystem::copy_options::overwrite_existing);
+    std::unique_ptr<paradox::TableWriter> writer;
+    if (!paradox::TableWriter::Open(dir.File("Firma.db"), {}, &writer).ok()) return state.SkipWithError("open failed");
+    int64_t i = 0;
+    for (auto _ : state) {
+        const paradox::Table& t = writer->table();
+        uint64_t n = uint64_t(i * 7919 % kFirms);
+        paradox::RecordRef r;
+        t.ReadRecord(n, &r);
+        std::vector<uint8_t> rec(r.data, r.data + t.header().record_size);
+        paradox::Value v = field == 5 ? paradox::Value() : Text("Neu " + std::to_string(i));
+        v.is_null = false;
+        v.number = double(i);
+        paradox::EncodeField("Firma.db", t.fields()[field], v, t.text(), rec.data());
+        if (!writer->Update(n, rec, nullptr).ok()) return state.SkipWithError("update failed");
+        ++i;
+    }
+}
+
+void BM_UpdateFirmaPlainField(benchmark::State& state) { UpdateFirma(state, 5); }
+void BM_UpdateFirmaIndexedField(benchmark::State& state) { UpdateFirma(state, 1); }
+
+// What every post cost per index when the indexes were rebuilt.
+void BM_RebuildFirmaIndex(benchmark::State& state) {
+    std::unique_ptr<paradox::Table> t;
+    if (FirmaTable().empty() || !paradox::Table::Open(FirmaTable(), {}, &t).ok()) return state.SkipWithError("no table");
+    std::vector<paradox::SecondaryIndexInfo> indexes;
+    paradox::ListSecondaryIndexes(*t, &indexes);
+    for (auto _ : state)
+        if (!paradox::RebuildSecondaryIndex(*t, indexes[0], false).ok()) return state.SkipWithError("rebuild failed");
+}
+
 BENCHMARK(BM_ScanEngine)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScanPxlib)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeyLookup)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
@@ -146,5 +271,10 @@ BENCHMARK(BM_MasterLinkRange)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMicros
 }  // namespace
 
 BENCHMARK(BM_PostQuote)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(50);
+BENCHMARK(BM_PostQuoteDurable)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_PostQuoteWithoutPx)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(50);
+BENCHMARK(BM_UpdateFirmaPlainField)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_UpdateFirmaIndexedField)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_RebuildFirmaIndex)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 BENCHMARK_MAIN();
