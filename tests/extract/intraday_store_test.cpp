@@ -10,6 +10,11 @@
 
 #include <vector>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace zelvon::extract;
 using namespace zelvon::extract::testing;
 using paradox::FieldType;
@@ -179,4 +184,42 @@ TEST_F(IntradayKit, FromAClickToAStoredQuote)
     EXPECT_TRUE(SameDateTime(rows[0].zeit, At(2024, 3, 14, 18, 0)));
     EXPECT_EQ(h.listed(), (QStringList{"14.03.2024", "SAP\t12,5\tgleich\t300", "15.03.2024",
                                        "14.03.2024", "SAP\t12,5\tgleich\t300", "15.03.2024"}));
+}
+
+// Another program holds a write lock on Intraday.db: the storage step gives up
+// after the engine's bounded wait, stores nothing and raises nothing; once the
+// lock is gone the next quote is stored.
+TEST_F(IntradayKit, ATableLockedByAnotherProcessIsSkippedAndLaterWritten)
+{
+    Store(12.5, 0, At(2024, 3, 15, 17, 35));
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        const int fd = open(path("Intraday.db").c_str(), O_RDWR);
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        if (fd < 0 || fcntl(fd, F_SETLK, &lock) != 0)
+            _exit(2);
+        char c = 1;
+        if (write(ready[1], &c, 1) != 1)
+            _exit(3);
+        for (;;)
+            pause();
+    }
+    close(ready[1]);
+    char c = 0;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    close(ready[0]);
+
+    Store(12.6, 0, At(2024, 3, 15, 17, 36));
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    ASSERT_EQ(Rows().size(), 1u);
+
+    Store(12.7, 0, At(2024, 3, 15, 17, 37));
+    const auto rows = Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_DOUBLE_EQ(rows[1].kurs, 12.7);
 }
