@@ -4,6 +4,7 @@
 #include "app/table_access.h"
 #include "platform/codec.h"
 #include "tools/demodata/demo_directory.h"
+#include "program_run.h"
 
 #include <gtest/gtest.h>
 
@@ -63,22 +64,8 @@ protected:
                   "\"Zelvon_CAFile\"=\"" + dir_.filePath("ca.pem").toUtf8() + "\"\r\n"
                   "\"Zelvon_Browser\"=\"http\"\r\n" + extra);
     }
-    struct Outcome {
-        int exitCode = -1;
-        QString stderrText;
-    };
-    Outcome Run(const QStringList& args) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
-        env.insert("ZELVON_REGISTRY", dir_.filePath("Quarvinta.reg"));
-        env.insert("XDG_RUNTIME_DIR", dir_.path());
-        p.setProcessEnvironment(env);
-        p.start(ZELVON_BINARY, args);
-        EXPECT_TRUE(p.waitForFinished(240'000));
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
-    }
+    using Outcome = test::ProgramOutcome;
+    Outcome Run(const QStringList& args) { return test::RunProgram(dir_.filePath("Quarvinta.reg"), dir_.path(), args); }
     QStringList QuoteFileLines() const {
         QFile f(quoteFile_);
         if (!f.open(QIODevice::ReadOnly)) return {};

@@ -5,6 +5,7 @@
 #include "app/table_access.h"
 #include "platform/dialogs.h"
 #include "tools/demodata/demo_directory.h"
+#include "program_run.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +22,7 @@ namespace {
 class MainWindowSelectionTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "app_tests";
-        static char* argv[] = {name, nullptr};
-        if (!qApp) new QApplication(argc, argv);
+        test::EnsureApplication();
         dialogs::SetStartedBySwitches(false, false);
     }
     void SetUp() override {

@@ -5,6 +5,7 @@
 #include "app/status_window.h"
 #include "platform/dialogs.h"
 #include "tools/demodata/demo_directory.h"
+#include "program_run.h"
 
 #include <gtest/gtest.h>
 
@@ -25,11 +26,7 @@ namespace {
 class MainWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "app_tests";
-        static char* argv[] = {name, nullptr};
-        if (!qApp) new QApplication(argc, argv);
-        QApplication::setApplicationName("Zelvon");
+        test::EnsureApplication();
         dialogs::SetStartedBySwitches(false, false);
     }
     void SetUp() override {

@@ -1,5 +1,6 @@
 // Starts the real program as a scheduler would and checks how it ends.
 #include "platform/single_instance.h"
+#include "program_run.h"
 
 #include <gtest/gtest.h>
 
@@ -21,21 +22,9 @@ protected:
         reg.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Selvaran\\Quarvinta]\r\n"
                   "\"Datenpath\"=\"" + dir_.filePath("Daten/").toUtf8() + "\"\r\n");
     }
-    struct Outcome {
-        int exitCode = -1;
-        QString stderrText;
-    };
+    using Outcome = test::ProgramOutcome;
     Outcome Run(const QStringList& args) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
-        env.insert("ZELVON_REGISTRY", dir_.filePath("Quarvinta.reg"));
-        env.insert("XDG_RUNTIME_DIR", dir_.path());
-        p.setProcessEnvironment(env);
-        p.start(ZELVON_BINARY, args);
-        EXPECT_TRUE(p.waitForFinished(60'000));
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+        return test::RunProgram(dir_.filePath("Quarvinta.reg"), dir_.path(), args, 60'000);
     }
     QTemporaryDir dir_;
 };
