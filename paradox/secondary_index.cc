@@ -24,6 +24,13 @@ int IndexFileKind(const std::string& ext) {
 
 }  // namespace
 
+std::string TreePathOf(const std::string& x_path) {
+    std::string y = x_path;
+    size_t dot = y.rfind('.');
+    y[dot + 1] = y[dot + 1] == 'x' ? 'y' : 'Y';
+    return y;
+}
+
 Status ListSecondaryIndexes(const Table& table, std::vector<SecondaryIndexInfo>* indexes) {
     indexes->clear();
     std::string stem = table.name().substr(0, table.name().find_last_of('.'));

@@ -19,6 +19,9 @@ struct SecondaryIndexInfo {
     FileHeader header;
 };
 
+// The .Y beside an .X: the same name with Y for X.
+std::string TreePathOf(const std::string& x_path);
+
 // Every secondary index file beside the table, with its header read.
 Status ListSecondaryIndexes(const Table& table, std::vector<SecondaryIndexInfo>* indexes);
 

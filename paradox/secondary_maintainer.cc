@@ -10,14 +10,6 @@ namespace {
 
 constexpr uint8_t kCaseInsensitiveFlag = 0x01;
 
-// The .Y beside an .X: the same name with Y for X.
-std::string TreePathOf(const std::string& x_path) {
-    std::string y = x_path;
-    size_t dot = y.rfind('.');
-    y[dot + 1] = y[dot + 1] == 'x' ? 'y' : 'Y';
-    return y;
-}
-
 }  // namespace
 
 Status SecondaryMaintainer::Load(const Table& table, const SecondaryIndexInfo& info, uint8_t table_stamp,
@@ -95,9 +87,9 @@ bool SecondaryMaintainer::SameEntry(const uint8_t* old_record, const uint8_t* ne
     return EntryKey(old_record) == EntryKey(new_record);
 }
 
-// The chain entry whose block holds key or its predecessor (the last one
-// whose first key is not above key), and the slot of key in it.
-void SecondaryMaintainer::Find(const uint8_t* key, size_t* index, uint32_t* slot, bool* equal) const {
+// The chain entry whose block holds key or its predecessor: the last one
+// whose first key is not above key.
+size_t SecondaryMaintainer::Find(const uint8_t* key) const {
     size_t lo = 0, hi = chain_.size();
     const size_t all = key_.field_count();
     while (lo < hi) {
@@ -107,9 +99,7 @@ void SecondaryMaintainer::Find(const uint8_t* key, size_t* index, uint32_t* slot
         else
             hi = mid;
     }
-    *index = lo == 0 ? 0 : lo - 1;
-    *slot = 0;
-    *equal = false;
+    return lo == 0 ? 0 : lo - 1;
 }
 
 Status SecondaryMaintainer::SlotIn(size_t index, const uint8_t* key, uint32_t* slot, bool* equal) const {
@@ -149,10 +139,9 @@ Status SecondaryMaintainer::Add(const uint8_t* record, uint16_t block) {
     std::vector<uint8_t> entry = EntryKey(record);
     entry.resize(record_size_);
     StoreBe16(&entry[width_], uint16_t(block ^ 0x8000));
-    size_t index;
+    size_t index = Find(entry.data());
     uint32_t slot;
     bool equal;
-    Find(entry.data(), &index, &slot, &equal);
     PX_RETURN_IF_ERROR(SlotIn(index, entry.data(), &slot, &equal));
     if (equal) return Status::Corruption(name_ + ": holds an entry for a record that is being added");
     size_t before = chain_.size();
@@ -164,10 +153,9 @@ Status SecondaryMaintainer::Add(const uint8_t* record, uint16_t block) {
 
 Status SecondaryMaintainer::Drop(const uint8_t* record) {
     std::vector<uint8_t> key = EntryKey(record);
-    size_t index;
+    size_t index = Find(key.data());
     uint32_t slot;
     bool equal;
-    Find(key.data(), &index, &slot, &equal);
     PX_RETURN_IF_ERROR(SlotIn(index, key.data(), &slot, &equal));
     if (!equal) return Status::Corruption(name_ + ": has no entry for a record that is being removed");
     size_t before = chain_.size();

@@ -39,7 +39,7 @@ private:
     Status ReadFirstKeys();
     Status RefreshFirstKeys(size_t from, size_t to);
     std::vector<uint8_t> EntryKey(const uint8_t* record) const;
-    void Find(const uint8_t* key, size_t* index, uint32_t* slot, bool* equal) const;
+    size_t Find(const uint8_t* key) const;
     Status SlotIn(size_t index, const uint8_t* key, uint32_t* slot, bool* equal) const;
     Status AfterChange(size_t index, size_t chain_before);
 

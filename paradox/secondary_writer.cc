@@ -18,14 +18,6 @@ uint16_t BlockOf(const Table& table, uint64_t record) {
     return it == chain.begin() ? 0 : (it - 1)->block;
 }
 
-// The .Y beside an .X: the same name with Y for X.
-std::string TreePath(const std::string& x_path) {
-    std::string y = x_path;
-    size_t dot = y.rfind('.');
-    y[dot + 1] = y[dot + 1] == 'x' ? 'y' : 'Y';
-    return y;
-}
-
 }  // namespace
 
 Status RebuildSecondaryIndex(const Table& table, const SecondaryIndexInfo& info, bool sync) {
@@ -63,7 +55,7 @@ Status RebuildSecondaryIndex(const Table& table, const SecondaryIndexInfo& info,
     StoreLe16(&header[0x4D], 0);
     ++header[0x2D];
     header[0x2F] = table.header().change_count;
-    std::string y_path = TreePath(info.path);
+    std::string y_path = TreePathOf(info.path);
     std::vector<uint8_t> y_header;
     PX_RETURN_IF_ERROR(ReadHeaderBytes(y_path, &y_header));
     y_header[0x2C] = header[0x2D];

@@ -34,14 +34,6 @@ Status MoveBlobs(const Table& source, const RecordRef& ref, BlobWriter* blobs, s
     return Status::Ok();
 }
 
-// The .Y beside an .X: the same name with Y for X.
-std::string TreePathOf(const std::string& x_path) {
-    std::string y = x_path;
-    size_t dot = y.rfind('.');
-    y[dot + 1] = y[dot + 1] == 'x' ? 'y' : 'Y';
-    return y;
-}
-
 // The destination's stem with the source file's extension as written.
 std::string DestinationOf(const std::string& source_file, const std::string& destination_table) {
     return destination_table.substr(0, destination_table.rfind('.')) + source_file.substr(source_file.rfind('.'));

@@ -11,13 +11,6 @@
 namespace paradox {
 namespace {
 
-std::string TreePathOf(const std::string& x_path) {
-    std::string y = x_path;
-    size_t dot = y.rfind('.');
-    y[dot + 1] = y[dot + 1] == 'x' ? 'y' : 'Y';
-    return y;
-}
-
 // The index's header as it is on disk now (after a rebuild changed it).
 Status ReadIndexHeader(SecondaryIndexInfo* info) {
     std::unique_ptr<RandomAccessFile> file;
