@@ -168,10 +168,16 @@ TEST(SampleEditTest, EverySampleSurvivesAnEditOfOneField) {
         ++edited;
         std::vector<std::string> after = DumpLines(path);
         ASSERT_EQ(after.size(), before.size());
-        for (size_t i = 0; i < before.size(); ++i)
-            if (i == record) EXPECT_NE(after[i], before[i]);
-            else EXPECT_EQ(after[i], before[i]) << "record " << i + 1;
-        if (problems_before.empty()) EXPECT_EQ(Problems(path), std::vector<std::string>());
+        for (size_t i = 0; i < before.size(); ++i) {
+            if (i == record) {
+                EXPECT_NE(after[i], before[i]);
+            } else {
+                EXPECT_EQ(after[i], before[i]) << "record " << i + 1;
+            }
+        }
+        if (problems_before.empty()) {
+            EXPECT_EQ(Problems(path), std::vector<std::string>());
+        }
     }
     EXPECT_GT(edited, 15);
 }
@@ -206,7 +212,9 @@ TEST(CopyTest, CopyKeepsSecondaryIndexesWithTheirNamesAndTheValidityFile) {
                 EXPECT_EQ(0, x->key().Compare(x->KeyAt(k), y->KeyAt(k), x->key().field_count())) << "entry " << k;
         }
         std::string val = paradox::CompanionPath(src, "VAL");
-        if (!val.empty()) EXPECT_EQ(paradox_test::ReadBytes(paradox::CompanionPath(dst, "VAL")), paradox_test::ReadBytes(val));
+        if (!val.empty()) {
+            EXPECT_EQ(paradox_test::ReadBytes(paradox::CompanionPath(dst, "VAL")), paradox_test::ReadBytes(val));
+        }
         EXPECT_TRUE(Problems(dst).empty());
     }
 }
