@@ -19,9 +19,19 @@ Status CheckRange(const std::string& table, const FieldInfo& field, int64_t v, i
     return Refuse(table, field, "value " + std::to_string(v) + " outside " + std::to_string(lo) + ".." + std::to_string(hi));
 }
 
+// Text the code page cannot hold is refused: a '?' in its place would change the data for good.
+Status EncodeText(const std::string& table, const FieldInfo& field, const std::string& utf8, const TextDecoder& text,
+                  std::string* bytes) {
+    bool lossless = true;
+    *bytes = text.Encode(utf8, &lossless);
+    if (lossless) return Status::Ok();
+    return Refuse(table, field, "text has characters that code page " + text.encoding() + " cannot hold");
+}
+
 Status EncodeAlpha(const std::string& table, const FieldInfo& field, const Value& value, const TextDecoder& text,
                    uint8_t* out) {
-    std::string bytes = text.Encode(value.text);
+    std::string bytes;
+    PX_RETURN_IF_ERROR(EncodeText(table, field, value.text, text, &bytes));
     if (bytes.size() > field.width)
         return Refuse(table, field, "text of " + std::to_string(bytes.size()) + " bytes is longer than the field");
     std::memcpy(out, bytes.data(), bytes.size());
@@ -30,8 +40,9 @@ Status EncodeAlpha(const std::string& table, const FieldInfo& field, const Value
 
 Status EncodeLeader(const std::string& table, const FieldInfo& field, const Value& value, const TextDecoder& text,
                     uint8_t* record) {
-    std::string bytes = field.type == FieldType::kMemo ? MemoBytes(value, text)
-                                                       : std::string(value.bytes.begin(), value.bytes.end());
+    std::string bytes(value.bytes.begin(), value.bytes.end());
+    if (field.type == FieldType::kMemo && value.bytes.empty())
+        PX_RETURN_IF_ERROR(EncodeText(table, field, value.text, text, &bytes));
     if (bytes.size() > 0xFFFFFFF0u) return Refuse(table, field, "value too large");
     BlobDescriptor d;
     d.leader_size = field.width - 10;

@@ -67,7 +67,8 @@ std::string TextDecoder::Decode(const uint8_t* bytes, size_t n) const {
     return out;
 }
 
-std::string TextDecoder::Encode(const std::string& utf8) const {
+std::string TextDecoder::Encode(const std::string& utf8, bool* lossless) const {
+    if (lossless) *lossless = true;
     if (IsAscii(reinterpret_cast<const uint8_t*>(utf8.data()), utf8.size()) || from_utf8_ == kInvalid) return utf8;
     iconv_t cd = iconv_t(from_utf8_);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -87,8 +88,10 @@ std::string TextDecoder::Encode(const std::string& utf8) const {
         if (len > in_left) len = in_left;
         if (len == 2 && (lead == 0xC2 || lead == 0xC3))
             out.push_back(char(((lead & 0x1F) << 6) | (uint8_t(in[1]) & 0x3F)));
-        else
+        else {
             out.push_back('?');
+            if (lossless) *lossless = false;
+        }
         in += len;
         in_left -= len;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);

@@ -20,8 +20,9 @@ public:
     bool valid() const { return to_utf8_ != reinterpret_cast<void*>(-1); }
     const std::string& encoding() const { return encoding_; }
     std::string Decode(const uint8_t* bytes, size_t n) const;
-    // UTF-8 to the code page; characters the code page lacks become '?'.
-    std::string Encode(const std::string& utf8) const;
+    // UTF-8 to the code page; characters the code page lacks become '?', and
+    // lossless (when given) tells whether that happened.
+    std::string Encode(const std::string& utf8, bool* lossless = nullptr) const;
 
 private:
     std::string encoding_;

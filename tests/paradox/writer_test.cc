@@ -332,3 +332,20 @@ TEST(WriterTest, CorruptTableIsAnErrorNotACrash) {
 }
 
 }  // namespace
+
+TEST(EncodeTest, TextTheCodePageCannotHoldIsRefusedNotReplaced) {
+    TempDir dir;
+    std::unique_ptr<paradox::Table> t;
+    ASSERT_TRUE(paradox::Table::Open(CreateKeyed(dir), {}, &t).ok());
+    std::vector<uint8_t> rec(t->header().record_size, 0);
+    paradox::Value text;
+    text.is_null = false;
+    text.text = "Müller Größe €";
+    EXPECT_TRUE(paradox::EncodeField(t->name(), t->fields()[1], text, t->text(), rec.data()).ok());
+
+    text.text = "Győr Kft.";
+    paradox::Status s = paradox::EncodeField(t->name(), t->fields()[1], text, t->text(), rec.data());
+    EXPECT_FALSE(s.ok());
+    EXPECT_NE(s.message().find("Name"), std::string::npos) << s.message();
+    EXPECT_NE(s.message().find("code page"), std::string::npos) << s.message();
+}
