@@ -115,13 +115,13 @@ QString QuoteLine(const Extraction& run)
     const QString start = run.quoteLineStart();
     const QString volume = u'\t' + QString::number(run.quote.Volumen);
     switch (run.input.source) {
-    case kComdirectFunds:
+    case kSourceComdirectFonds:
         return start + volume + QStringLiteral("\tFond");
-    case kComdirectWarrants:
+    case kSourceComdirectOptionsscheine:
         return start + volume + QStringLiteral("\tOptionsschein");
-    case kComdirectShares:
+    case kSourceComdirectAktien:
         return start + volume + QStringLiteral("\tAktie");
-    case kComdirectIndices:
+    case kSourceComdirectIndizes:
         return start + QStringLiteral("\t\tIndex");
     default:
         return start + volume;

@@ -67,7 +67,7 @@ ExtractionOutcome QuoteExtractor::SpeedButton3Click(const ExtractionInput& input
     quote.Volumen = 0;
     quote.Kurs = 0;
     const bool pageEmpty = input.page->textLength() == 0;
-    if (input.source == kWinBis || !pageEmpty) {
+    if (input.source == kSourceWinBis || !pageEmpty) {
         if (dispatch(run) == SourceEnd::AtOnce) {
             run.outcome.endedAtOnce = true;
             return run.outcome;
@@ -85,15 +85,15 @@ void QuoteExtractor::SpeedButton5Click(TextView& quoteList)
 SourceEnd QuoteExtractor::dispatch(Extraction& run)
 {
     switch (run.input.source) {
-    case kYahoo:
+    case kSourceYahoo:
         return yahoo::Extract(run);
-    case kComdirectFunds:
-    case kComdirectWarrants:
-    case kComdirectShares:
-    case kComdirectIndices:
-    case kComdirectCertificates:
-    case kComdirectCurrencies:
-    case kComdirectAll:
+    case kSourceComdirectFonds:
+    case kSourceComdirectOptionsscheine:
+    case kSourceComdirectAktien:
+    case kSourceComdirectIndizes:
+    case kSourceComdirectZertifikate:
+    case kSourceComdirectWaehrungen:
+    case kSourceComdirectAlles:
         return comdirect::Extract(run);
     default:
         return SourceEnd::ToStorage;

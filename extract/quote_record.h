@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/formats.h"
+#include "sources/source_catalogue.h"
 
 #include <QString>
 #include <cstdint>
@@ -51,20 +52,6 @@ enum Picture : int {
     kPictureFailure = 1,
     kPictureQuoteRead = 2,
     kPictureHourglass = 3,
-};
-
-// Source selector positions; their order is stored data.
-enum SourceIndex : int {
-    kYahoo = 0,
-    kComdirectFunds = 1,
-    kComdirectWarrants = 2,
-    kComdirectShares = 3,
-    kComdirectIndices = 4,
-    kComdirectCertificates = 5,
-    kSwiss = 6,
-    kComdirectCurrencies = 7,
-    kComdirectAll = 8,
-    kWinBis = 9,
 };
 
 }  // namespace zelvon::extract

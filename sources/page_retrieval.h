@@ -4,6 +4,7 @@
 #pragma once
 
 #include "sources/retrieval_window.h"
+#include "sources/source_catalogue.h"
 
 #include <QObject>
 #include <QTimer>
@@ -27,8 +28,6 @@ class PageRetrieval : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int kSourceSwiss = 6;
-    static constexpr int kSourceWinBis = 9;
     static constexpr int kBrowserTimeoutMs = 5000;
     static constexpr int kDownloadTimerMs = 10000;
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+using namespace zelvon;
 using namespace zelvon::extract;
 using namespace zelvon::extract::testing;
 
@@ -38,7 +39,7 @@ QStringList SharePage(const QString& price = "1.234,56 EUR", const QString& date
 TEST(ComdirectPriceBlock, ReadsPriceDateTimeAndVolume)
 {
     Harness h;
-    const ExtractionOutcome out = h.run(kComdirectShares, SharePage());
+    const ExtractionOutcome out = h.run(kSourceComdirectAktien, SharePage());
     EXPECT_EQ(h.quote().Kurswert, "1234,56");
     EXPECT_DOUBLE_EQ(h.quote().Kurs, 1234.56);
     EXPECT_EQ(h.quote().Datum, *zelvon::formats::EncodeDate(2020, 12, 31));
@@ -57,13 +58,13 @@ TEST(ComdirectPriceBlock, EndWordsBySource)
         int source;
         const char* line;
     } cases[] = {
-        {kComdirectFunds, "SAP\t12,5\t17:35\t12345\tFond"},
-        {kComdirectWarrants, "SAP\t12,5\t17:35\t12345\tOptionsschein"},
-        {kComdirectShares, "SAP\t12,5\t17:35\t12345\tAktie"},
-        {kComdirectIndices, "SAP\t12,5\t17:35\t\tIndex"},
-        {kComdirectCertificates, "SAP\t12,5\t17:35\t12345"},
-        {kComdirectCurrencies, "SAP\t12,5\t17:35\t12345"},
-        {kComdirectAll, "SAP\t12,5\t17:35\t12345"},
+        {kSourceComdirectFonds, "SAP\t12,5\t17:35\t12345\tFond"},
+        {kSourceComdirectOptionsscheine, "SAP\t12,5\t17:35\t12345\tOptionsschein"},
+        {kSourceComdirectAktien, "SAP\t12,5\t17:35\t12345\tAktie"},
+        {kSourceComdirectIndizes, "SAP\t12,5\t17:35\t\tIndex"},
+        {kSourceComdirectZertifikate, "SAP\t12,5\t17:35\t12345"},
+        {kSourceComdirectWaehrungen, "SAP\t12,5\t17:35\t12345"},
+        {kSourceComdirectAlles, "SAP\t12,5\t17:35\t12345"},
     };
     for (const auto& c : cases) {
         Harness h;
@@ -75,10 +76,10 @@ TEST(ComdirectPriceBlock, EndWordsBySource)
 TEST(ComdirectPriceBlock, VolumeIsWrittenAlsoWhenZero)
 {
     Harness h;
-    h.run(kComdirectShares, SharePage("0,00", "15.03.24 17:35", "k.A."));
-    EXPECT_EQ(h.run(kComdirectShares, SharePage("0,00")).status, kPriceNotPositive);
+    h.run(kSourceComdirectAktien, SharePage("0,00", "15.03.24 17:35", "k.A."));
+    EXPECT_EQ(h.run(kSourceComdirectAktien, SharePage("0,00")).status, kPriceNotPositive);
     h.quoteList.clear();
-    h.run(kComdirectShares, SharePage("12,50", "15.03.24 17:35", "k.A."));
+    h.run(kSourceComdirectAktien, SharePage("12,50", "15.03.24 17:35", "k.A."));
     EXPECT_EQ(h.quote().Volumen, 0);
     EXPECT_EQ(h.listed(), QStringList{"SAP\t12,5\t17:35\t0\tAktie"});
     EXPECT_EQ(h.rows.size(), 1u);
@@ -87,7 +88,7 @@ TEST(ComdirectPriceBlock, VolumeIsWrittenAlsoWhenZero)
 TEST(ComdirectPriceBlock, VolumeBeyond32BitsCountsAsUnreadable)
 {
     Harness h;
-    h.run(kComdirectShares, SharePage("12,50", "15.03.24 17:35", "5.000&nbsp;Mio"));
+    h.run(kSourceComdirectAktien, SharePage("12,50", "15.03.24 17:35", "5.000&nbsp;Mio"));
     EXPECT_EQ(h.quote().Volumen, 0);
 }
 
@@ -98,7 +99,7 @@ TEST(ComdirectPriceBlock, FundLabelsBeforeThePriceAreSkipped)
                         "<div class=\"rating\">Morningstar Rating</div>",
                         "<table><tr><td data-label=\"Aktuell\"><span class=\"Fonds\">45,67 EUR</span></td>",
                         "<td>", "x</td>", "<td>", "y</td>", "<td>", "14.03.24 17:00</td></tr></table>"};
-    h.run(kComdirectFunds, page + VolumeRow("0"));
+    h.run(kSourceComdirectFonds, page + VolumeRow("0"));
     EXPECT_DOUBLE_EQ(h.quote().Kurs, 45.67);
     EXPECT_EQ(h.quote().Datum, Day() - 1);
     EXPECT_EQ(h.listed(), (QStringList{"14.03.2024", "SAP\t45,67\t17:00\t0\tFond", "15.03.2024"}));
@@ -108,19 +109,19 @@ TEST(ComdirectPriceBlock, WithTheMarkerOnlyOnceMorningstarIsSearchedFromPosition
 {
     const QStringList rest = {"<table><tr><td data-label=\"Aktuell\">45,67 EUR</td></tr></table>", "</body>"};
     Harness atFive;
-    const ExtractionOutcome missed = atFive.run(kComdirectFunds, QStringList{"<!-- Morningstar -->"} + rest);
+    const ExtractionOutcome missed = atFive.run(kSourceComdirectFonds, QStringList{"<!-- Morningstar -->"} + rest);
     EXPECT_FALSE(missed.picture);
     EXPECT_EQ(atFive.quote().Kurs, 0);
 
     Harness atNine;
-    atNine.run(kComdirectFunds, QStringList{"<!-- xxxx Morningstar -->"} + rest);
+    atNine.run(kSourceComdirectFonds, QStringList{"<!-- xxxx Morningstar -->"} + rest);
     EXPECT_DOUBLE_EQ(atNine.quote().Kurs, 45.67);
 }
 
 TEST(ComdirectBidAsk, TheBidOfThePairIsThePrice)
 {
     Harness h;
-    h.run(kComdirectWarrants,
+    h.run(kSourceComdirectOptionsscheine,
           {"<!DOCTYPE html>", "<html><body><table>",
            "<tr><th>Geld / Brief</th><td class=\"output-text\"><span>12,30 / 12,40</span></td></tr>",
            "</table></body></html>"});
@@ -136,7 +137,7 @@ TEST(ComdirectBidAsk, FarDownThePageTheWindowStartsBeforeTheLabelAndLosesThePric
     page << "<tr><th>Geld / Brief</th><td class=\"output-text\"><span>12,30 / 12,40</span></td></tr>"
          << "</table></body></html>";
     Harness h;
-    const ExtractionOutcome out = h.run(kComdirectWarrants, page);
+    const ExtractionOutcome out = h.run(kSourceComdirectOptionsscheine, page);
     EXPECT_EQ(h.quote().Kurswert, "");
     EXPECT_EQ(h.quote().Kurs, 0);
     EXPECT_EQ(out.picture, kPictureFailure);
@@ -148,7 +149,7 @@ TEST(ComdirectDate, ALabelledCellServesWhenTheThirdCellIsNoDate)
     Harness h;
     QStringList page = kHead + PriceRow("12,50", "Xetra");
     page << "<table><tr><td class=\"table__column--top\" data-label=\"Datum Zeit\">13.03.24&nbsp;16:45:10</td></tr></table>";
-    h.run(kComdirectShares, page + VolumeRow("100"));
+    h.run(kSourceComdirectAktien, page + VolumeRow("100"));
     EXPECT_EQ(h.quote().Datum, *zelvon::formats::EncodeDate(2024, 3, 13));
     EXPECT_EQ(h.quote().Zeit, "16:45");
     EXPECT_EQ(h.quote().Volumen, 100);
@@ -157,7 +158,7 @@ TEST(ComdirectDate, ALabelledCellServesWhenTheThirdCellIsNoDate)
 TEST(ComdirectDate, WithoutAnyDateTheQuoteIsTodaysAtTheCurrentTime)
 {
     Harness h;
-    h.run(kComdirectShares, kHead + PriceRow("12,50", "Xetra") + VolumeRow("100"));
+    h.run(kSourceComdirectAktien, kHead + PriceRow("12,50", "Xetra") + VolumeRow("100"));
     EXPECT_EQ(h.quote().Datum, Day());
     EXPECT_EQ(h.quote().Zeit, "18:00:00");
     ASSERT_EQ(h.rows.size(), 1u);
@@ -167,7 +168,7 @@ TEST(ComdirectDate, WithoutAnyDateTheQuoteIsTodaysAtTheCurrentTime)
 TEST(ComdirectFailure, APriceThatIsNoNumberStillReadsDateAndVolume)
 {
     Harness h;
-    const ExtractionOutcome out = h.run(kComdirectShares, SharePage("n/a EUR"));
+    const ExtractionOutcome out = h.run(kSourceComdirectAktien, SharePage("n/a EUR"));
     EXPECT_EQ(out.status, kPriceNotANumber);
     EXPECT_EQ(h.quote().Kurs, 0);
     EXPECT_EQ(h.quote().Datum, *zelvon::formats::EncodeDate(2020, 12, 31));
@@ -180,7 +181,7 @@ TEST(ComdirectFailure, APriceThatIsNoNumberStillReadsDateAndVolume)
 TEST(ComdirectFailure, NoBlockAtAllLeavesIconAndListAlone)
 {
     Harness h;
-    const ExtractionOutcome out = h.run(kComdirectShares, {"<html>", "<body>Wartung</body>", "</html>"});
+    const ExtractionOutcome out = h.run(kSourceComdirectAktien, {"<html>", "<body>Wartung</body>", "</html>"});
     EXPECT_EQ(out.status, kMarkerMissing);
     EXPECT_FALSE(out.picture);
     EXPECT_FALSE(out.endedAtOnce);
@@ -192,7 +193,7 @@ TEST(ComdirectFailure, AHiddenWindowStoresWithoutReporting)
 {
     Harness h;
     h.input.windowVisible = false;
-    const ExtractionOutcome out = h.run(kComdirectShares, SharePage());
+    const ExtractionOutcome out = h.run(kSourceComdirectAktien, SharePage());
     EXPECT_FALSE(out.picture);
     EXPECT_TRUE(h.listed().isEmpty());
     EXPECT_EQ(h.rows.size(), 1u);

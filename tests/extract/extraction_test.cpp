@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+using namespace zelvon;
 using namespace zelvon::extract;
 using namespace zelvon::extract::testing;
 
@@ -10,7 +11,7 @@ TEST(ExtractionStep, AnEmptyPageGoesStraightToStorageAndFreesTheButtons)
     Harness h;
     h.extractor.quote.Kurs = 5;
     h.extractor.quote.Datum = Day();
-    const ExtractionOutcome out = h.run(kYahoo, {});
+    const ExtractionOutcome out = h.run(kSourceYahoo, {});
     EXPECT_EQ(h.quote().Kurs, 0);
     EXPECT_FALSE(out.stored);
     EXPECT_FALSE(out.picture);
@@ -19,7 +20,7 @@ TEST(ExtractionStep, AnEmptyPageGoesStraightToStorageAndFreesTheButtons)
 
 TEST(ExtractionStep, SourcesWithoutTheirOwnExtractionOnlyRunStorage)
 {
-    for (int source : {-1, int(kSwiss), int(kWinBis), 10, 11, 12, 13, 14, 15}) {
+    for (int source : {-1, int(kSourceSwiss), int(kSourceWinBis), 10, 11, 12, 13, 14, 15}) {
         Harness h;
         h.extractor.quote.Volumen = 99;
         const ExtractionOutcome out = h.run(source, {"Kurs 12,50"});
@@ -33,8 +34,8 @@ TEST(ExtractionStep, SourcesWithoutTheirOwnExtractionOnlyRunStorage)
 TEST(ExtractionStep, TheRecordKeepsWhatAnExtractionDoesNotAssign)
 {
     Harness h;
-    h.run(kYahoo, {"17:35;31/12/2020;12,5;1000;12,4;12,6"});
-    h.run(kComdirectShares, {"<html>", "<body>Wartung</body>", "</html>"});
+    h.run(kSourceYahoo, {"17:35;31/12/2020;12,5;1000;12,4;12,6"});
+    h.run(kSourceComdirectAktien, {"<html>", "<body>Wartung</body>", "</html>"});
     EXPECT_DOUBLE_EQ(h.quote().Bid, 12.4);
     EXPECT_DOUBLE_EQ(h.quote().Ask, 12.6);
 }
@@ -42,7 +43,7 @@ TEST(ExtractionStep, TheRecordKeepsWhatAnExtractionDoesNotAssign)
 TEST(ExtractionStep, ATimeTextThatIsNoTimeIsStoredAtTheCurrentTime)
 {
     Harness h;
-    h.run(kYahoo, {"gleich;15/03/2024;12,5"});
+    h.run(kSourceYahoo, {"gleich;15/03/2024;12,5"});
     EXPECT_DOUBLE_EQ(h.quote().ZeitTemp, *zelvon::formats::EncodeTime(18, 0, 0));
     ASSERT_EQ(h.rows.size(), 1u);
     EXPECT_DOUBLE_EQ(h.rows[0].Zeit, At(2024, 3, 15, 18, 0));
@@ -52,7 +53,7 @@ TEST(ExtractionStep, ATimeTextThatIsNoTimeIsStoredAtTheCurrentTime)
 TEST(ExtractionStep, ClearingTheQuoteListTouchesNothingElse)
 {
     Harness h;
-    h.run(kYahoo, {"17:35;15/03/2024;12,5"});
+    h.run(kSourceYahoo, {"17:35;15/03/2024;12,5"});
     ASSERT_EQ(h.quoteList.lineCount(), 1);
     QuoteExtractor::SpeedButton5Click(h.quoteList);
     EXPECT_EQ(h.quoteList.lineCount(), 0);

@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace zelvon;
 using namespace zelvon::extract;
 using namespace zelvon::extract::testing;
 using paradox::FieldType;
@@ -174,7 +175,7 @@ TEST_F(IntradayKit, FromAClickToAStoredQuote)
     ExtractionHooks hooks;
     hooks.store = [this](const IntradayRow& row) { store_.Store(row); };
     h.page.setText(u"gleich;14/03/2024;12,5;300");
-    h.input.source = kYahoo;
+    h.input.source = kSourceYahoo;
     h.extractor.SpeedButton3Click(h.input, hooks);
     h.extractor.SpeedButton3Click(h.input, hooks);
     const auto rows = Rows();

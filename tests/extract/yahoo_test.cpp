@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+using namespace zelvon;
 using namespace zelvon::extract;
 using namespace zelvon::extract::testing;
 
@@ -27,7 +28,7 @@ QStringList Page(const QString& header)
 TEST(YahooPage, ReadsPriceTimeAndVolumeAndReportsTheQuote)
 {
     Harness h;
-    const ExtractionOutcome out = h.run(kYahoo, Page(QuoteHeader("1.234,56")));
+    const ExtractionOutcome out = h.run(kSourceYahoo, Page(QuoteHeader("1.234,56")));
     EXPECT_EQ(h.quote().Kurswert, "1234.56");
     EXPECT_DOUBLE_EQ(h.quote().Kurs, 1234.56);
     EXPECT_EQ(h.quote().Zeit, "17:35:00");
@@ -55,7 +56,7 @@ TEST(YahooPage, GermanNumberFormats)
     };
     for (const auto& c : cases) {
         Harness h;
-        h.run(kYahoo, Page(QuoteHeader(c.cut)));
+        h.run(kSourceYahoo, Page(QuoteHeader(c.cut)));
         EXPECT_DOUBLE_EQ(h.quote().Kurs, c.kurs) << c.cut;
     }
 }
@@ -73,7 +74,7 @@ TEST(YahooPage, EnglishNumberFormatOnTheInternationalTickerEntry)
     };
     for (const auto& c : cases) {
         Harness h;
-        h.run(kYahoo, Page(QuoteHeader(c.cut)), yahoo::kInternationalTickerEntry);
+        h.run(kSourceYahoo, Page(QuoteHeader(c.cut)), yahoo::kInternationalTickerEntry);
         EXPECT_DOUBLE_EQ(h.quote().Kurs, c.kurs) << c.cut;
     }
 }
@@ -81,7 +82,7 @@ TEST(YahooPage, EnglishNumberFormatOnTheInternationalTickerEntry)
 TEST(YahooPage, MarkersAreTriedInTableOrderNotPageOrder)
 {
     Harness h;
-    h.run(kYahoo, {"<table><tr><td class=\"Geld:\">99,00</td></tr>"
+    h.run(kSourceYahoo, {"<table><tr><td class=\"Geld:\">99,00</td></tr>"
                    "<tr><td class=\"Last Trade\">1,234.56</td><td class=\"time\">16:00</td></tr></table>",
                    "<p>Kursdaten</p>", "</body>"},
           yahoo::kInternationalTickerEntry);
@@ -92,7 +93,7 @@ TEST(YahooPage, MarkersAreTriedInTableOrderNotPageOrder)
 TEST(YahooPage, EmptyCutFallsBackOnTheLargePriceElement)
 {
     Harness h;
-    h.run(kYahoo, {"<span class=\"Trsdu(0.3s) Fw(b) Fz(36px) Mb(-4px) D(ib)\" data-reactid=\"14\">"
+    h.run(kSourceYahoo, {"<span class=\"Trsdu(0.3s) Fw(b) Fz(36px) Mb(-4px) D(ib)\" data-reactid=\"14\">"
                    "<div id=\"p\"><span>2.345,60</span></div><span class=\"time\">17:35</span>",
                    "<div>Yahoo</div>", "</body>"});
     EXPECT_DOUBLE_EQ(h.quote().Kurs, 2345.6);
@@ -102,7 +103,7 @@ TEST(YahooPage, EmptyCutFallsBackOnTheLargePriceElement)
 TEST(YahooPage, NoMarkerEndsTheExtractionAtOnce)
 {
     Harness h;
-    const ExtractionOutcome out = h.run(kYahoo, {"<html>", "<body>Nicht gefunden</body>", "</html>"});
+    const ExtractionOutcome out = h.run(kSourceYahoo, {"<html>", "<body>Nicht gefunden</body>", "</html>"});
     EXPECT_TRUE(out.endedAtOnce);
     EXPECT_EQ(out.status, kMarkerMissing);
     EXPECT_FALSE(out.picture);
@@ -113,14 +114,14 @@ TEST(YahooPage, NoMarkerEndsTheExtractionAtOnce)
 TEST(YahooPage, AMarkerOnlyAtPositionZeroIsNeverFound)
 {
     Harness h;
-    const ExtractionOutcome out = h.run(kYahoo, {"Indexstand<b>5</b>", "<div></div>", "</body>"});
+    const ExtractionOutcome out = h.run(kSourceYahoo, {"Indexstand<b>5</b>", "<div></div>", "</body>"});
     EXPECT_TRUE(out.endedAtOnce);
 }
 
 TEST(YahooPage, AColonEndingALabelMovesOnToTheNextColon)
 {
     Harness h;
-    h.run(kYahoo, Page("<span class=\"Fw(b) Fz(36px) Mb(-4px) D(ib)\">12,50</span>"
+    h.run(kSourceYahoo, Page("<span class=\"Fw(b) Fz(36px) Mb(-4px) D(ib)\">12,50</span>"
                        "<span>Zeit:</span><span>17:35</span>"));
     EXPECT_EQ(h.quote().Zeit, "17:35:00");
 }
@@ -128,7 +129,7 @@ TEST(YahooPage, AColonEndingALabelMovesOnToTheNextColon)
 TEST(YahooPage, ADayAfterALinkColonCompletesToADateOfThisMonth)
 {
     Harness h;
-    h.run(kYahoo, Page("<span class=\"Fw(b) Fz(36px) Mb(-4px) D(ib)\">12,50</span>"
+    h.run(kSourceYahoo, Page("<span class=\"Fw(b) Fz(36px) Mb(-4px) D(ib)\">12,50</span>"
                        "<a href=\"https://de.finance.yahoo.com/\">14</a>"));
     EXPECT_EQ(h.quote().Datum, *zelvon::formats::EncodeDate(2024, 3, 14));
     EXPECT_EQ(h.quote().Zeit, "18:00:00");
@@ -138,7 +139,7 @@ TEST(YahooPage, ADayAfterALinkColonCompletesToADateOfThisMonth)
 TEST(YahooPage, ATimeCellThatIsNoTimeGivesTheCurrentTime)
 {
     Harness h;
-    h.run(kYahoo, Page(QuoteHeader("12,50", "4:00PM")));
+    h.run(kSourceYahoo, Page(QuoteHeader("12,50", "4:00PM")));
     EXPECT_EQ(h.quote().Zeit, "18:00:00");
     EXPECT_EQ(h.quote().Datum, Day());
 }
@@ -146,8 +147,8 @@ TEST(YahooPage, ATimeCellThatIsNoTimeGivesTheCurrentTime)
 TEST(YahooPage, WithoutAColonTheTimeTextOfThePreviousQuoteStays)
 {
     Harness h;
-    h.run(kYahoo, Page(QuoteHeader("12,50", "17:35")));
-    h.run(kYahoo, {"<span class=\"Fw(b) Fz(36px) Mb(-4px) D(ib)\">13,50</span>", "<div></div>", "</body>"});
+    h.run(kSourceYahoo, Page(QuoteHeader("12,50", "17:35")));
+    h.run(kSourceYahoo, {"<span class=\"Fw(b) Fz(36px) Mb(-4px) D(ib)\">13,50</span>", "<div></div>", "</body>"});
     EXPECT_DOUBLE_EQ(h.quote().Kurs, 13.5);
     EXPECT_EQ(h.quote().Zeit, "17:35:00");
 }
@@ -155,13 +156,13 @@ TEST(YahooPage, WithoutAColonTheTimeTextOfThePreviousQuoteStays)
 TEST(YahooPage, EachLineBreakAboveShiftsTheFixedTimeAndVolumeWindows)
 {
     Harness oneBreak;
-    oneBreak.run(kYahoo, {"<html>", QuoteHeader("1.234,56"), "</html>"});
+    oneBreak.run(kSourceYahoo, {"<html>", QuoteHeader("1.234,56"), "</html>"});
     EXPECT_DOUBLE_EQ(oneBreak.quote().Kurs, 1234.56);
     EXPECT_EQ(oneBreak.quote().Zeit, "17:35:00");
     EXPECT_EQ(oneBreak.quote().Volumen, 0);
 
     Harness twoBreaks;
-    twoBreaks.run(kYahoo, {"<html>", "<body>", QuoteHeader("1.234,56"), "</html>"});
+    twoBreaks.run(kSourceYahoo, {"<html>", "<body>", QuoteHeader("1.234,56"), "</html>"});
     EXPECT_DOUBLE_EQ(twoBreaks.quote().Kurs, 1234.56);
     EXPECT_EQ(twoBreaks.quote().Zeit, "17:03:00");
 }
@@ -169,7 +170,7 @@ TEST(YahooPage, EachLineBreakAboveShiftsTheFixedTimeAndVolumeWindows)
 TEST(YahooPage, AMissingVolumeLabelReadsTheFirstAttributeEndOfThePage)
 {
     Harness h;
-    h.run(kYahoo, Page("<span class=\"Fw(b) Fz(36px) Mb(-4px) D(ib)\">12,50</span>"
+    h.run(kSourceYahoo, Page("<span class=\"Fw(b) Fz(36px) Mb(-4px) D(ib)\">12,50</span>"
                        "<span class=\"time\">17:35</span>"));
     EXPECT_EQ(h.quote().Volumen, 1250);
 }
@@ -178,7 +179,7 @@ TEST(YahooFundPage, ATimeOneHourAheadIsTheCurrentTime)
 {
     Harness h;
     h.input.now = At(2024, 3, 15, 10, 0);
-    h.run(kYahoo, Page("<table><tr><td class=\"Mittelkurs\">45,67</td><td class=\"time\">11:00</td></tr></table>"));
+    h.run(kSourceYahoo, Page("<table><tr><td class=\"Mittelkurs\">45,67</td><td class=\"time\">11:00</td></tr></table>"));
     EXPECT_DOUBLE_EQ(h.quote().Kurs, 45.67);
     EXPECT_EQ(h.quote().Zeit, "10:00:00");
     EXPECT_EQ(h.quote().Datum, Day());
@@ -188,7 +189,7 @@ TEST(YahooFundPage, ALaterTimeIsYesterdaysPrice)
 {
     Harness h;
     h.input.now = At(2024, 3, 15, 10, 0);
-    h.run(kYahoo, Page("<table><tr><td class=\"Mittelkurs\">45,67</td><td class=\"time\">18:30</td></tr></table>"));
+    h.run(kSourceYahoo, Page("<table><tr><td class=\"Mittelkurs\">45,67</td><td class=\"time\">18:30</td></tr></table>"));
     EXPECT_EQ(h.quote().Zeit, "18:30:00");
     EXPECT_EQ(h.quote().Datum, Day() - 1);
     EXPECT_EQ(h.listed(), (QStringList{"14.03.2024", "SAP\t45,67\t18:30:00\t4567", "15.03.2024"}));
@@ -198,7 +199,7 @@ TEST(YahooFundPage, AnEarlierTimeIsToday)
 {
     Harness h;
     h.input.now = At(2024, 3, 15, 10, 0);
-    h.run(kYahoo, Page("<table><tr><td class=\"Mittelkurs\">45,67</td><td class=\"time\">09:15</td></tr></table>"));
+    h.run(kSourceYahoo, Page("<table><tr><td class=\"Mittelkurs\">45,67</td><td class=\"time\">09:15</td></tr></table>"));
     EXPECT_EQ(h.quote().Zeit, "09:15:00");
     EXPECT_EQ(h.quote().Datum, Day());
 }
@@ -206,7 +207,7 @@ TEST(YahooFundPage, AnEarlierTimeIsToday)
 TEST(YahooShortAnswer, FieldsBySemicolonWithBidAndAsk)
 {
     Harness h;
-    const ExtractionOutcome out = h.run(kYahoo, {"17:35;31/12/2020;12,5;1000;12,4;12,6"});
+    const ExtractionOutcome out = h.run(kSourceYahoo, {"17:35;31/12/2020;12,5;1000;12,4;12,6"});
     EXPECT_EQ(h.quote().Zeit, "17:35");
     EXPECT_EQ(h.quote().Datum, *zelvon::formats::EncodeDate(2020, 12, 31));
     EXPECT_DOUBLE_EQ(h.quote().Kurs, 12.5);
@@ -222,7 +223,7 @@ TEST(YahooShortAnswer, FieldsBySemicolonWithBidAndAsk)
 TEST(YahooShortAnswer, MissingFieldsRepeatTheRestAndBadFieldsTakeDefaults)
 {
     Harness h;
-    const ExtractionOutcome out = h.run(kYahoo, {"17:35;31.12.2020;n/a", ""});
+    const ExtractionOutcome out = h.run(kSourceYahoo, {"17:35;31.12.2020;n/a", ""});
     EXPECT_EQ(h.quote().Datum, Day());
     EXPECT_EQ(h.quote().Kurswert, "n/a");
     EXPECT_EQ(h.quote().Volumen, 0);
@@ -235,7 +236,7 @@ TEST(YahooShortAnswer, MissingFieldsRepeatTheRestAndBadFieldsTakeDefaults)
 TEST(YahooShortAnswer, AWholeNumberFieldRepeatedAsBidAndAsk)
 {
     Harness h;
-    h.run(kYahoo, {"17:35;31/12/2020;7"});
+    h.run(kSourceYahoo, {"17:35;31/12/2020;7"});
     EXPECT_DOUBLE_EQ(h.quote().Kurs, 7);
     EXPECT_EQ(h.quote().Volumen, 7);
     EXPECT_DOUBLE_EQ(h.quote().Ask, 7);
@@ -245,15 +246,15 @@ TEST(YahooReport, TheCompanyNameFactorScalesAfterTheStatusCheck)
 {
     Harness h;
     h.input.security.Firmenname = "Kleinwert AG ([0,01])";
-    h.run(kYahoo, {"17:35;31/12/2020;250"});
+    h.run(kSourceYahoo, {"17:35;31/12/2020;250"});
     EXPECT_DOUBLE_EQ(h.quote().Kurs, 2.5);
 
     h.input.security.Firmenname = "Kleinwert AG ([x])";
-    h.run(kYahoo, {"17:35;31/12/2020;250"});
+    h.run(kSourceYahoo, {"17:35;31/12/2020;250"});
     EXPECT_DOUBLE_EQ(h.quote().Kurs, 250);
 
     h.input.security.Firmenname = "Kleinwert AG ([0,01]";
-    h.run(kYahoo, {"17:35;31/12/2020;250"});
+    h.run(kSourceYahoo, {"17:35;31/12/2020;250"});
     EXPECT_DOUBLE_EQ(h.quote().Kurs, 250);
 }
 
@@ -261,7 +262,7 @@ TEST(YahooReport, AQuoteInTheFutureIsStoredButNotReported)
 {
     Harness h;
     h.input.now = At(2024, 3, 15, 12, 0);
-    const ExtractionOutcome out = h.run(kYahoo, Page(QuoteHeader("12,50", "17:35")));
+    const ExtractionOutcome out = h.run(kSourceYahoo, Page(QuoteHeader("12,50", "17:35")));
     EXPECT_FALSE(out.picture);
     EXPECT_TRUE(h.listed().isEmpty());
     EXPECT_EQ(h.rows.size(), 1u);
@@ -272,7 +273,7 @@ TEST(YahooReport, ANewsSizedPageIsMarked)
     Harness h;
     QStringList lines = Page(QuoteHeader("12,50"));
     lines << QString(7000, QChar(u' '));
-    h.run(kYahoo, lines);
+    h.run(kSourceYahoo, lines);
     EXPECT_EQ(h.listed(), QStringList{"SAP\t12,5\t17:35:00\t1234567\t=>Nachrichten"});
 }
 
@@ -280,7 +281,7 @@ TEST(YahooReport, AHiddenWindowStoresWithoutReporting)
 {
     Harness h;
     h.input.windowVisible = false;
-    const ExtractionOutcome out = h.run(kYahoo, Page(QuoteHeader("12,50")));
+    const ExtractionOutcome out = h.run(kSourceYahoo, Page(QuoteHeader("12,50")));
     EXPECT_FALSE(out.picture);
     EXPECT_TRUE(h.listed().isEmpty());
     EXPECT_EQ(h.rows.size(), 1u);
@@ -290,7 +291,7 @@ TEST(YahooReport, APriceThatIsNoNumberShowsFailureAndIsNotStored)
 {
     Harness h;
     h.input.savePolicy = 2;
-    const ExtractionOutcome out = h.run(kYahoo, Page(QuoteHeader("n.a.")));
+    const ExtractionOutcome out = h.run(kSourceYahoo, Page(QuoteHeader("n.a.")));
     EXPECT_NE(out.status, kQuoteRead);
     EXPECT_EQ(out.picture, kPictureFailure);
     EXPECT_FALSE(out.stored);
@@ -302,7 +303,7 @@ TEST(YahooReport, SavePolicyTwoSavesThePageOfAReadQuote)
 {
     Harness h;
     h.input.savePolicy = 2;
-    const ExtractionOutcome out = h.run(kYahoo, Page(QuoteHeader("12,50")));
+    const ExtractionOutcome out = h.run(kSourceYahoo, Page(QuoteHeader("12,50")));
     EXPECT_TRUE(out.pageSaved);
     EXPECT_EQ(h.pagesSaved, 1);
 }

@@ -168,7 +168,7 @@ TEST_F(PageFetchTest, NoAnswerEndsAfterTheInactivityLimit)
 
 TEST_F(PageFetchTest, WinBisGoesStraightToExtraction)
 {
-    rig.window.source = PageRetrieval::kSourceWinBis;
+    rig.window.source = kSourceWinBis;
     rig.window.status[0] = "vorher";
     rig.fetch(Onvista(server, "/quote"));
     EXPECT_EQ(rig.extractions, 1);
@@ -218,7 +218,7 @@ TEST(SwissDisclaimer, FollowsTheDisclaimerLinkUnderCrossborder)
     server.start();
 
     RetrievalRig rig(Engine::Http, {server.hostWithPort("swiss.localhost"), "teleboerse"});
-    rig.window.source = PageRetrieval::kSourceSwiss;
+    rig.window.source = kSourceSwiss;
     rig.fetch(server.url("/kurs", "swiss.localhost"));
     EXPECT_EQ(followed.load(), 1);
     EXPECT_EQ(followedTarget, "/crossborder/accept_disclaimer.jsp?next=x");
@@ -240,7 +240,7 @@ TEST(SwissDisclaimer, AFailedDisclaimerFetchIsNotExtracted)
     server.start();
 
     RetrievalRig rig(Engine::Http, {server.hostWithPort("swiss.localhost"), "teleboerse"});
-    rig.window.source = PageRetrieval::kSourceSwiss;
+    rig.window.source = kSourceSwiss;
     rig.fetch(server.url("/kurs", "swiss.localhost"));
     EXPECT_EQ(rig.window.status[0], "Failed : 404 Not Found");
     EXPECT_EQ(rig.window.icon, StatusIcon::Prohibited);

@@ -113,7 +113,7 @@ protected:
 TEST_F(QuoteServerProcess, YahooPageOverHttpGivesTodaysQuote)
 {
     const QByteArray body = Get(http("yahoo.localhost", "/quote/SAP.DE"));
-    const Extracted read = Extract(extract::kYahoo, body, formats::Now());
+    const Extracted read = Extract(zelvon::kSourceYahoo, body, formats::Now());
     EXPECT_EQ(read.outcome.status, extract::kQuoteRead) << body.toStdString();
     EXPECT_TRUE(read.outcome.stored);
     EXPECT_GT(read.quote.Kurs, 0);
@@ -125,7 +125,7 @@ TEST_F(QuoteServerProcess, ComdirectPageOverHttpsTrustingTheGeneratedCa)
 {
     client_.setExtraCaFile(caFile());
     const QByteArray body = Get(https("comdirect.localhost", "/inf/search/aktien.html" + kComdirectQuery.arg("716460")));
-    const Extracted read = Extract(extract::kComdirectShares, body, formats::Now());
+    const Extracted read = Extract(zelvon::kSourceComdirectAktien, body, formats::Now());
     EXPECT_EQ(read.outcome.status, extract::kQuoteRead) << body.toStdString();
     EXPECT_TRUE(read.outcome.stored);
     EXPECT_GT(read.quote.Kurs, 0);
@@ -145,8 +145,8 @@ TEST_F(QuoteServerProcess, HttpsWithoutTheCaIsRefused)
 TEST_F(QuoteServerProcess, EachRequestShowsANewPrice)
 {
     const QString url = http("yahoo.localhost", "/quote/ALV.DE");
-    const double first = Extract(extract::kYahoo, Get(url), formats::Now()).quote.Kurs;
-    const double second = Extract(extract::kYahoo, Get(url), formats::Now()).quote.Kurs;
+    const double first = Extract(zelvon::kSourceYahoo, Get(url), formats::Now()).quote.Kurs;
+    const double second = Extract(zelvon::kSourceYahoo, Get(url), formats::Now()).quote.Kurs;
     EXPECT_GT(first, 0);
     EXPECT_GT(second, 0);
     EXPECT_NE(first, second);
@@ -207,19 +207,19 @@ struct BuiltPageCase {
 };
 
 const BuiltPageCase kBuiltPages[] = {
-    {extract::kYahoo, "/quote/"},
-    {extract::kComdirectFunds, "/inf/search/fonds.html"},
-    {extract::kComdirectWarrants, "/inf/search/optionsscheine.html"},
-    {extract::kComdirectShares, "/inf/search/aktien.html"},
-    {extract::kComdirectIndices, "/inf/search/indizes.html"},
-    {extract::kComdirectCertificates, "/inf/search/zertifikate.html"},
-    {extract::kComdirectCurrencies, "/inf/search/waehrungen.html"},
-    {extract::kComdirectAll, "/inf/search/general.html"},
+    {zelvon::kSourceYahoo, "/quote/"},
+    {zelvon::kSourceComdirectFonds, "/inf/search/fonds.html"},
+    {zelvon::kSourceComdirectOptionsscheine, "/inf/search/optionsscheine.html"},
+    {zelvon::kSourceComdirectAktien, "/inf/search/aktien.html"},
+    {zelvon::kSourceComdirectIndizes, "/inf/search/indizes.html"},
+    {zelvon::kSourceComdirectZertifikate, "/inf/search/zertifikate.html"},
+    {zelvon::kSourceComdirectWaehrungen, "/inf/search/waehrungen.html"},
+    {zelvon::kSourceComdirectAlles, "/inf/search/general.html"},
 };
 
 pages::QuoteRequest RequestFor(const BuiltPageCase& c, const std::string& identifier)
 {
-    if (c.source == extract::kYahoo)
+    if (c.source == zelvon::kSourceYahoo)
         return {c.path + identifier, {}};
     return {c.path, {{"IC_BYPASS", "1"}, {"REDIRECT_TYPE", "WKN"}, {"SEARCH_VALUE", identifier}}};
 }
@@ -237,7 +237,7 @@ TEST(QuotePages, EveryBuiltPageReadsAsTheQuoteItShows)
     auto catalog = pages::PageCatalog::WithBuiltSources();
     for (const BuiltPageCase& c : kBuiltPages) {
         for (const std::string& identifier : identifiers) {
-            if (c.source == extract::kYahoo && identifier.find('/') != std::string::npos)
+            if (c.source == zelvon::kSourceYahoo && identifier.find('/') != std::string::npos)
                 continue;  // a symbol is one path segment
             for (int request = 0; request < 20; ++request) {
                 const auto page = catalog->Serve(RequestFor(c, identifier), shown);

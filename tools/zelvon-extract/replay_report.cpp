@@ -10,14 +10,14 @@ bool HasExtraction(int source)
 {
     using namespace extract;
     switch (source) {
-    case kYahoo:
-    case kComdirectFunds:
-    case kComdirectWarrants:
-    case kComdirectShares:
-    case kComdirectIndices:
-    case kComdirectCertificates:
-    case kComdirectCurrencies:
-    case kComdirectAll:
+    case kSourceYahoo:
+    case kSourceComdirectFonds:
+    case kSourceComdirectOptionsscheine:
+    case kSourceComdirectAktien:
+    case kSourceComdirectIndizes:
+    case kSourceComdirectZertifikate:
+    case kSourceComdirectWaehrungen:
+    case kSourceComdirectAlles:
         return true;
     default:
         return false;
