@@ -17,7 +17,8 @@ namespace {
 using namespace zelvon;
 using namespace zelvon::replay;
 
-enum ExitCode : int { kQuoteRead = 0, kNoQuote = 1, kBadInput = 2, kNotStored = 3 };
+// Scripts rely on these two: a run that reads no quote still ends with kDone.
+enum ExitCode : int { kDone = 0, kBadArguments = 2 };
 
 // As much as the HTTP client accepts for a page.
 constexpr qint64 kPageLimit = qint64(256) * 1024 * 1024;
@@ -59,7 +60,7 @@ void ApplyOverrides(const ReplayOptions& options, extract::Security& security)
 int Fail(QTextStream& err, const QString& message)
 {
     err << "zelvon-extract: " << message << '\n';
-    return kBadInput;
+    return kBadArguments;
 }
 
 int Replay(const ReplayOptions& options, QTextStream& out, QTextStream& err)
@@ -84,6 +85,7 @@ int Replay(const ReplayOptions& options, QTextStream& out, QTextStream& err)
     input.entry = options.entry;
     input.windowVisible = !options.hidden;
     input.savePolicy = options.policy;
+    // Page retrieval takes the shown page's length just before it starts the extraction.
     input.SizeTemp = options.sizeTemp.value_or(double(page.textLength()));
     input.now = options.now.value_or(formats::Now());
 
@@ -97,29 +99,11 @@ int Replay(const ReplayOptions& options, QTextStream& out, QTextStream& err)
     extract::QuoteExtractor extractor;
     const extract::ExtractionOutcome outcome = extractor.SpeedButton3Click(input, hooks);
 
-    out << "Seite: " << options.pageFile << " (" << page.textLength() << " Zeichen, " << page.lineCount()
-        << " Zeilen)\n";
-    PrintInputs(out, input, options.ticker.value_or(QString()));
-    PrintQuoteList(out, quoteList);
-    PrintOutcome(out, outcome);
-    PrintQuoteRecord(out, extractor.quote);
-
-    const QString reason = NoQuoteReason(input, outcome, extractor.quote);
-    if (!reason.isEmpty()) {
-        out << "Ergebnis: kein Kurs, " << reason << '\n';
-        return kNoQuote;
-    }
-    if (storing) {
-        if (!tables.Holds(storedRow)) {
-            out << "Gespeichert: nein\n";
-            err << "zelvon-extract: Kurs nicht in " << tables.intradayPath() << " gespeichert\n";
-            return kNotStored;
-        }
-        out << "Gespeichert: " << tables.intradayPath() << ", Firma " << storedRow.Firma << ", Zeit "
-            << formats::DateTimeToStr(storedRow.Zeit) << '\n';
-    }
-    out << "Ergebnis: Kurs gelesen\n";
-    return kQuoteRead;
+    PrintReplay(out, extractor.quote, outcome, quoteList);
+    if (storing && outcome.stored && !tables.Holds(storedRow))
+        err << "zelvon-extract: Kurs nicht in " << tables.intradayPath() << " gespeichert (Firma "
+            << storedRow.Firma << ", Zeit " << formats::DateTimeToStr(storedRow.Zeit) << ")\n";
+    return kDone;
 }
 
 }  // namespace
@@ -133,11 +117,11 @@ int main(int argc, char** argv)
     QString error;
     if (!ParseReplayOptions(application.arguments().mid(1), options, error)) {
         err << "zelvon-extract: " << error << "\n\n" << kReplayUsage;
-        return kBadInput;
+        return kBadArguments;
     }
     if (options.help) {
         out << kReplayUsage;
-        return kQuoteRead;
+        return kDone;
     }
     return Replay(options, out, err);
 }

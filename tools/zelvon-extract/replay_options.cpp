@@ -11,10 +11,8 @@ const char* const kReplayUsage =
     "                      [--waehrung W] [--name NAME] [--zdf Z] [--now \"tt.mm.jjjj hh:nn:ss\"]\n"
     "                      [--hidden] [--policy 0|1|2] [--sizetemp N] [--firma N --store VERZEICHNIS]\n"
     "\n"
-    "Wertet eine gespeicherte Kursseite so aus, wie Zelvon es nach dem Abruf tut, und zeigt,\n"
-    "was dabei gelesen wurde: die Zeilen der Kursliste, den Statuscode mit seiner Bedeutung und\n"
-    "die Werte des Kurses (Kurs, Bid, Ask, Volumen, ZeitTemp, Datum, Kurswert, Zeit).\n"
-    "Die Seitendatei wird als Windows-1252 gelesen.\n"
+    "Wertet eine gespeicherte Kursseite so aus, wie Zelvon es nach dem Abruf tut. Die Seitendatei\n"
+    "wird als Windows-1252 gelesen. Jeder Lauf beginnt mit einem leeren Kurs.\n"
     "\n"
     "  --source N      Quelle (Position in der Quellenauswahl): 0 Yahoo, 1-5, 7, 8 comdirect, ...\n"
     "  --entry M       Eintrag der Börsen- bzw. Kennungsauswahl, -1 = keiner\n"
@@ -31,9 +29,12 @@ const char* const kReplayUsage =
     "                  speichert den Kurs in VERZEICHNIS/Intraday.db für das Wertpapier N\n"
     "                  aus VERZEICHNIS/Firma.db\n"
     "\n"
-    "Exit-Status: 0 Kurs gelesen (und gegebenenfalls gespeichert), 1 kein Kurs (Grund in der\n"
-    "Ausgabe), 2 falsche Argumente, Datei oder Tabelle nicht lesbar, 3 Kurs gelesen, aber nicht in\n"
-    "Intraday.db gespeichert.\n";
+    "Ausgabe, je Zeile Name<TAB>Wert in dieser Reihenfolge: Kurs, Datum (tt.mm.jjjj oder 0), Zeit,\n"
+    "Volumen, Bid, Ask, Status, Icon (Bildnummer oder unchanged), Stored (yes|no), je angefügter\n"
+    "Zeile der Kursliste Line (Tab, CR, LF als \\t, \\r, \\n), SavePage (yes|no), zuletzt\n"
+    "Ended<TAB>at-once, wenn die Auswertung sofort endete.\n"
+    "\n"
+    "Exit-Status: 0, auch ohne Kurs; 2 falsche Argumente, Datei oder Tabelle nicht lesbar.\n";
 
 namespace {
 

@@ -17,6 +17,7 @@ struct ReplayOptions {
     QString pageFile;
     std::optional<QString> kennung;
     std::optional<QString> isin;
+    // No source the replay runs reads a ticker; accepted so the command line stays the same for all.
     std::optional<QString> ticker;
     std::optional<QString> waehrung;
     std::optional<QString> name;

@@ -1,126 +1,73 @@
 #include "tools/zelvon-extract/replay_report.h"
 
-#include "extract/conversions.h"
+#include "platform/formats.h"
 
 namespace zelvon::replay {
 
 namespace {
 
-bool HasExtraction(int source)
+void PrintField(QTextStream& out, const char* name, const QString& value)
 {
-    using namespace extract;
-    switch (source) {
-    case kSourceYahoo:
-    case kSourceComdirectFonds:
-    case kSourceComdirectOptionsscheine:
-    case kSourceComdirectAktien:
-    case kSourceComdirectIndizes:
-    case kSourceComdirectZertifikate:
-    case kSourceComdirectWaehrungen:
-    case kSourceComdirectAlles:
-        return true;
-    default:
-        return false;
-    }
+    out << name << '\t' << value << '\n';
 }
 
-QString PictureMeaning(const std::optional<int>& picture)
+QString NumberText(double value)
 {
-    if (!picture)
-        return QStringLiteral("unverändert");
-    switch (*picture) {
-    case extract::kPictureFailure:
-        return QStringLiteral("%1 (Fehler)").arg(*picture);
-    case extract::kPictureQuoteRead:
-        return QStringLiteral("%1 (Kurs gelesen)").arg(*picture);
-    default:
-        return QString::number(*picture);
-    }
+    return formats::FloatToStr(value);
+}
+
+QString DateOrZero(DateTime date)
+{
+    return date == 0 ? QStringLiteral("0") : formats::DateToStr(date);
+}
+
+QString IconText(const std::optional<int>& picture)
+{
+    return picture ? QString::number(*picture) : QStringLiteral("unchanged");
 }
 
 QString YesNo(bool value)
 {
-    return value ? QStringLiteral("ja") : QStringLiteral("nein");
+    return value ? QStringLiteral("yes") : QStringLiteral("no");
 }
 
 }  // namespace
 
-QString StatusMeaning(int status)
+QString EscapeLineBreaks(const QString& text)
 {
-    switch (status) {
-    case extract::kQuoteRead:
-        return QStringLiteral("Kurs gelesen");
-    case extract::kMarkerMissing:
-        return QStringLiteral("Seitenmarke der Quelle nicht gefunden");
-    case extract::kPriceNotPositive:
-        return QStringLiteral("Kurs nicht größer als 0");
-    case extract::kPriceNotANumber:
-        return QStringLiteral("Kurstext ist keine Zahl");
-    default:
-        return QStringLiteral("unbekannter Statuscode");
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'\t')
+            escaped += QLatin1String("\\t");
+        else if (c == u'\r')
+            escaped += QLatin1String("\\r");
+        else if (c == u'\n')
+            escaped += QLatin1String("\\n");
+        else
+            escaped += c;
     }
+    return escaped;
 }
 
-QString NoQuoteReason(const extract::ExtractionInput& input, const extract::ExtractionOutcome& outcome,
-                      const extract::QuoteRecord& quote)
+void PrintReplay(QTextStream& out, const extract::QuoteRecord& quote, const extract::ExtractionOutcome& outcome,
+                 const TextView& quoteList)
 {
-    if (outcome.stored)
-        return {};
-    if (!HasExtraction(input.source))
-        return QStringLiteral("Quelle %1 hat keine Seitenauswertung").arg(input.source);
-    if (input.page->textLength() == 0)
-        return QStringLiteral("Seite ist leer");
-    if (outcome.status != extract::kQuoteRead)
-        return QStringLiteral("Status %1: %2").arg(outcome.status).arg(StatusMeaning(outcome.status));
-    if (!(quote.Kurs > 0))
-        return QStringLiteral("Kurs nicht größer als 0 (nach dem Faktor im Firmennamen)");
-    return QStringLiteral("kein Datum");
-}
-
-void PrintInputs(QTextStream& out, const extract::ExtractionInput& input, const QString& ticker)
-{
-    out << "Eingaben: Quelle " << input.source << ", Eintrag " << input.entry << ", jetzt "
-        << formats::DateTimeToStr(input.now);
-    const std::pair<const char*, QString> fields[] = {
-        {"Firma", input.security.Firma ? QString::number(input.security.Firma) : QString()},
-        {"ZDF", input.security.ZDF},
-        {"Firmenname", input.security.Firmenname},
-        {"Kennung", input.security.Kennung},
-        {"ISIN", input.security.ISIN},
-        {"Ticker", ticker},
-        {"Waehrung", input.security.Waehrung},
-    };
-    for (const auto& [name, value] : fields) {
-        if (!value.isEmpty())
-            out << ", " << name << ' ' << value;
-    }
-    out << '\n';
-}
-
-void PrintQuoteList(QTextStream& out, const TextView& quoteList)
-{
+    PrintField(out, "Kurs", NumberText(quote.Kurs));
+    PrintField(out, "Datum", DateOrZero(quote.Datum));
+    // A time cut from a hostile page may span lines; escaped, it cannot break the layout.
+    PrintField(out, "Zeit", EscapeLineBreaks(quote.Zeit));
+    PrintField(out, "Volumen", NumberText(quote.Volumen));
+    PrintField(out, "Bid", NumberText(quote.Bid));
+    PrintField(out, "Ask", NumberText(quote.Ask));
+    PrintField(out, "Status", QString::number(outcome.status));
+    PrintField(out, "Icon", IconText(outcome.picture));
+    PrintField(out, "Stored", YesNo(outcome.stored));
     for (int i = 0; i < quoteList.lineCount(); ++i)
-        out << "Kursliste: " << quoteList.line(i) << '\n';
-}
-
-void PrintOutcome(QTextStream& out, const extract::ExtractionOutcome& outcome)
-{
-    out << "Status: " << outcome.status << " (" << StatusMeaning(outcome.status) << ")\n"
-        << "Statussymbol: " << PictureMeaning(outcome.picture) << '\n'
-        << "Sofort beendet: " << YesNo(outcome.endedAtOnce) << '\n'
-        << "Seite speichern: " << YesNo(outcome.pageSaved) << '\n';
-}
-
-void PrintQuoteRecord(QTextStream& out, const extract::QuoteRecord& quote)
-{
-    out << "Kurs: " << extract::PriceText(quote.Kurs) << '\n'
-        << "Bid: " << extract::PriceText(quote.Bid) << '\n'
-        << "Ask: " << extract::PriceText(quote.Ask) << '\n'
-        << "Volumen: " << quote.Volumen << '\n'
-        << "ZeitTemp: " << formats::DateTimeToStr(quote.ZeitTemp) << '\n'
-        << "Datum: " << formats::DateTimeToStr(quote.Datum) << '\n'
-        << "Kurswert: " << quote.Kurswert << '\n'
-        << "Zeit: " << quote.Zeit << '\n';
+        PrintField(out, "Line", EscapeLineBreaks(quoteList.line(i)));
+    PrintField(out, "SavePage", YesNo(outcome.pageSaved));
+    if (outcome.endedAtOnce)
+        PrintField(out, "Ended", QStringLiteral("at-once"));
 }
 
 }  // namespace zelvon::replay

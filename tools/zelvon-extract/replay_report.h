@@ -1,5 +1,5 @@
-// What the replay prints: the quote list lines of the run, the status code with
-// its meaning, the quote record's members, and why no quote was read.
+// What the replay prints: one "name<TAB>value" line per member of the run's
+// result in a fixed order, so scripts can read it line by line.
 #pragma once
 
 #include "extract/extraction.h"
@@ -9,18 +9,12 @@
 
 namespace zelvon::replay {
 
-// The German meaning of a source extraction's status code.
-QString StatusMeaning(int status);
+// Tab, CR and LF as the two characters \t, \r and \n, so a value stays on one line.
+QString EscapeLineBreaks(const QString& text);
 
-// Empty when the run read a quote; otherwise why it did not.
-QString NoQuoteReason(const extract::ExtractionInput& input, const extract::ExtractionOutcome& outcome,
-                      const extract::QuoteRecord& quote);
-
-// Source, entry, clock and the security's fields that are not empty.
-void PrintInputs(QTextStream& out, const extract::ExtractionInput& input, const QString& ticker);
-
-void PrintQuoteList(QTextStream& out, const TextView& quoteList);
-void PrintOutcome(QTextStream& out, const extract::ExtractionOutcome& outcome);
-void PrintQuoteRecord(QTextStream& out, const extract::QuoteRecord& quote);
+// Kurs, Datum, Zeit, Volumen, Bid, Ask, Status, Icon, Stored, the quote list's
+// lines, SavePage and, when the run ended at once, Ended.
+void PrintReplay(QTextStream& out, const extract::QuoteRecord& quote, const extract::ExtractionOutcome& outcome,
+                 const TextView& quoteList);
 
 }  // namespace zelvon::replay
