@@ -5,6 +5,7 @@
 #include "app/proxy_init.h"
 #include "app/run_flags.h"
 #include "app/run_plan.h"
+#include "app/run_report.h"
 #include "app/security_selection.h"
 #include "app/settings.h"
 #include "db/session.h"
@@ -232,6 +233,10 @@ private:
     extract::Security CurrentSecurity() const;
     void FetchAllSecurities(QFile& quoteFile);
     void WriteSecurityLines(QFile& quoteFile);
+    // One fetch of the current security, noted in the run report.
+    void FetchForReport();
+    void BeginSecurityReport();
+    void FinishRunReport();
     void StartRuns();
     void RunSingleSecurity(bool quoteRun);
     void FinishRuns();
@@ -255,6 +260,12 @@ private:
     bool closed_ = false;
     // Moves that only list the securities must not choose sources.
     bool listingSecurities_ = false;
+
+    // What the fetch-all run did, security by security.
+    RunReport report_;
+    // What the last extraction made of its page, for the report.
+    std::optional<extract::ExtractionOutcome> lastExtraction_;
+    std::optional<StoredQuote> lastStored_;
 
     std::unique_ptr<BrowserEngine> browser_;
     std::unique_ptr<PageFiles> pageFiles_;

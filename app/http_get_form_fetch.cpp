@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include <cstdio>
+
 namespace zelvon {
 
 void THttpGetForm::setFetchButtons(FetchButtons state) {
@@ -110,10 +112,13 @@ void THttpGetForm::SpeedButton3Click() {
     input.now = formats::Now();
     extract::ExtractionHooks hooks;
     hooks.savePage = [this] { pageFiles_->SpeedButton4Click(); };
-    hooks.store = [this](const extract::IntradayRow& row) { intradayStore_->Store(row); };
+    hooks.store = [this](const extract::IntradayRow& row) {
+        if (intradayStore_->Store(row)) lastStored_ = StoredQuote{row.Kurs, row.Zeit, row.Volumen};
+    };
     hooks.fetchButtonsReady = [this] { setFetchButtons(FetchButtons::Idle); };
 
     const extract::ExtractionOutcome outcome = Extractor.SpeedButton3Click(input, hooks);
+    lastExtraction_ = outcome;
     Kurs = Extractor.quote.Kurs;
     Kurswert->setText(Extractor.quote.Kurswert);
     Zeit->setText(Extractor.quote.Zeit);
@@ -156,11 +161,13 @@ void THttpGetForm::Timer2Timer() {
 }
 
 void THttpGetForm::Button1Click() {
+    report_ = RunReport();
     Lade = true;
     Check(Table1.First());
     QFile quoteFile(AktienDatei->text());
     if (!quoteFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         Lade = false;
+        FinishRunReport();
         throw Error(QStringLiteral("Kursdatei kann nicht angelegt werden: %1 (%2)")
                         .arg(AktienDatei->text(), quoteFile.errorString()));
     }
@@ -168,9 +175,11 @@ void THttpGetForm::Button1Click() {
         FetchAllSecurities(quoteFile);
     } catch (...) {
         Lade = false;
+        FinishRunReport();
         throw;
     }
     Lade = false;
+    FinishRunReport();
     quoteFile.close();
     if (quoteFile.open(QIODevice::ReadOnly)) QuoteList.setText(codec::DecodeWindows1252(quoteFile.readAll()));
     SetStatusPanel(1, AktienDatei->text() + QStringLiteral(" gespeichert"));
@@ -188,15 +197,64 @@ void THttpGetForm::FetchAllSecurities(QFile& quoteFile) {
         }
         QuoteList.clear();
         ComboBox1Change();
-        GetButtonClick();
+        BeginSecurityReport();
+        FetchForReport();
         for (int attempt = 0; attempt < kRetries && !Lade && !Fetch.aborted; ++attempt) {
             Lade = true;
             ComboBox1Change();
-            GetButtonClick();
+            FetchForReport();
         }
         if (QuoteList.lineCount() > 0) WriteSecurityLines(quoteFile);
         Check(Table1.Next());
     }
+}
+
+void THttpGetForm::BeginSecurityReport() {
+    SecurityReport security;
+    security.Firma = FieldInteger(Table1, "Firma");
+    security.ZDF = FieldText(Table1, "ZDF");
+    security.Kennung = FieldText(Table1, "Kennung");
+    security.source = ComboBox2->currentIndex();
+    security.exchange = ComboBox1->currentIndex();
+    security.sourceCaption = ComboBox2->currentText();
+    security.exchangeCaption = ComboBox1->currentText();
+    security.address = URLEdit->text();
+    report_.Begin(std::move(security));
+}
+
+void THttpGetForm::FetchForReport() {
+    lastExtraction_.reset();
+    lastStored_.reset();
+    const int requestsBefore = HttpCli1.requestCount();
+    try {
+        GetButtonClick();
+    } catch (...) {
+        FetchAttempt attempt;
+        attempt.statusText = StatusPanel(0);
+        report_.Current()->attempts.push_back(attempt);
+        throw;
+    }
+    FetchAttempt attempt;
+    // Pages loaded by Qt WebEngine leave the client's last answer as it was.
+    const bool answered = HttpCli1.requestCount() != requestsBefore && HttpCli1.responseCode() > 0;
+    attempt.httpStatus = answered ? HttpCli1.responseCode() : -1;
+    attempt.statusText = answered ? HttpCli1.statusText() : StatusPanel(0);
+    attempt.aborted = Fetch.aborted;
+    if (lastExtraction_) {
+        attempt.extractionStatus = lastExtraction_->status;
+        attempt.extractionStored = lastExtraction_->stored;
+    }
+    SecurityReport& security = *report_.Current();
+    security.attempts.push_back(attempt);
+    if (lastStored_) security.stored = lastStored_;
+}
+
+void THttpGetForm::FinishRunReport() {
+    if (!flags_.ReportFile.isEmpty()) {
+        QString error;
+        if (!report_.Save(flags_.ReportFile, &error)) std::fprintf(stderr, "%s\n", qUtf8Printable(error));
+    }
+    if (dialogs::Unattended()) std::fprintf(stderr, "%s\n", qUtf8Printable(report_.Summary()));
 }
 
 void THttpGetForm::WriteSecurityLines(QFile& quoteFile) {

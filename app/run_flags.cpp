@@ -60,6 +60,17 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, DateTime today)
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString arg = UpperAscii(arguments[i]);
+        // Our own long option; its value is a file name, never a switch.
+        if (arg == QLatin1String("--REPORT")) {
+            const QString* value = next(i);
+            if (value) {
+                f.ReportFile = *value;
+                ++i;
+            } else if (result.error.isEmpty()) {
+                result.error = QStringLiteral("Nach --report fehlt der Dateiname");
+            }
+            continue;
+        }
         if (Matches(arg, "/M", "MINI")) f.Mini = true;
         if (Matches(arg, "/A", "AUTO")) f.Automat = true;
         if (Matches(arg, "/F", "FAVORITEN")) f.Favorite = true;

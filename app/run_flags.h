@@ -23,6 +23,8 @@ struct RunFlags {
     int GruppeInfo = -1;
     bool Beispiel = false;
     DateTime LeseDatum = 0;
+    // --report FILE: the fetch-all run writes its report there.
+    QString ReportFile;
 
     // Any run flag makes the program automatic: it ends by itself and stores no settings.
     bool AnyRun() const;

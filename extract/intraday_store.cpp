@@ -39,13 +39,15 @@ bool SetFields(db::Table& intraday, const IntradayRow& row)
            zeit->SetDateTime(row.Zeit).ok();
 }
 
-void WriteRow(db::Table& intraday, const IntradayRow& row)
+bool WriteRow(db::Table& intraday, const IntradayRow& row)
 {
     const bool sameQuote = LastRowHolds(intraday, row.Zeit);
     if (!(sameQuote ? intraday.Edit() : intraday.Append()).ok())
-        return;
-    if (!SetFields(intraday, row) || !intraday.Post().ok())
-        intraday.Cancel();
+        return false;
+    if (SetFields(intraday, row) && intraday.Post().ok())
+        return true;
+    intraday.Cancel();
+    return false;
 }
 
 }  // namespace
@@ -55,17 +57,18 @@ IntradayStore::IntradayStore(db::Session& session, db::DataLink& dataSource1)
 {
 }
 
-void IntradayStore::Store(const IntradayRow& row)
+bool IntradayStore::Store(const IntradayRow& row)
 {
     db::Table intraday(session_);
+    bool written = false;
     try {
-        if (OpenAtLastRow(intraday, dataSource1_))
-            WriteRow(intraday, row);
+        written = OpenAtLastRow(intraday, dataSource1_) && WriteRow(intraday, row);
     } catch (const std::exception&) {
         if (intraday.GetState() != db::Table::State::kBrowse)
             intraday.Cancel();
     }
     intraday.Close();
+    return written;
 }
 
 bool SameDateTime(DateTime a, DateTime b)

@@ -15,7 +15,8 @@ public:
     IntradayStore(db::Session& session, db::DataLink& dataSource1);
 
     // Every table error is swallowed: the row is cancelled, nothing is shown.
-    void Store(const IntradayRow& row);
+    // True when the row was posted.
+    bool Store(const IntradayRow& row);
 
 private:
     db::Session& session_;

@@ -160,6 +160,7 @@ void HttpClient::setCredentials(const QString& user, const QString& password)
 void HttpClient::get(const QString& url, QByteArray& body)
 {
     body.clear();
+    ++requestCount_;
     bytesReceived_ = 0;
     responseCode_ = -1;
     statusText_.clear();

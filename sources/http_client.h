@@ -58,6 +58,8 @@ public:
     int responseCode() const { return responseCode_; }
     // Reason phrase of the last answer's status line, empty when none.
     QString statusText() const { return statusText_; }
+    // Requests made so far; tells whether an answer belongs to a given fetch.
+    int requestCount() const { return requestCount_; }
     // Body bytes of the request in progress (or of the last one).
     qint64 bytesReceived() const { return bytesReceived_.load(); }
 
@@ -79,6 +81,7 @@ private:
     qint64 bodyLimit_ = kDefaultBodyLimit;
     bool freshConnect_ = false;
     int responseCode_ = -1;
+    int requestCount_ = 0;
     QString statusText_;
     std::atomic<qint64> bytesReceived_{0};
     char errorBuffer_[256] = {};

@@ -10,6 +10,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -46,6 +49,7 @@ protected:
         ASSERT_TRUE(ports.open(QIODevice::ReadOnly));
         for (const QByteArray& line : ports.readAll().split('\n')) {
             if (line.startsWith("https=")) httpsPort_ = line.mid(6).toInt();
+            if (line.startsWith("http=")) httpPort_ = line.mid(5).toInt();
         }
         ASSERT_GT(httpsPort_, 0);
     }
@@ -97,7 +101,14 @@ protected:
     QString quoteFile_;
     QProcess server_;
     int httpsPort_ = 0;
+    int httpPort_ = 0;
 };
+
+QJsonObject ReadReport(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return QJsonDocument::fromJson(f.readAll()).object();
+}
 
 TEST_F(MainJobTest, AutomaticRunStoresAQuoteOfEverySelectedSecurityAndEnds) {
     const std::map<int32_t, int> before = IntradayRows();
@@ -115,6 +126,56 @@ TEST_F(MainJobTest, AutomaticRunStoresAQuoteOfEverySelectedSecurityAndEnds) {
         added += count - (was == before.end() ? 0 : was->second);
     }
     EXPECT_EQ(added, Fetchable());
+}
+
+TEST_F(MainJobTest, ReportNamesEverySecurityWithOneAttemptAndItsStoredQuote) {
+    const QString reportFile = dir_.filePath("bericht.json");
+    const Outcome o = Run({"/A", "--report", reportFile});
+    ASSERT_EQ(o.exitCode, 0) << o.stderrText.toStdString();
+    const QJsonObject report = ReadReport(reportFile);
+    const QJsonArray securities = report["securities"].toArray();
+    ASSERT_EQ(securities.size(), Fetchable());
+    for (const QJsonValue& v : securities) {
+        const QJsonObject s = v.toObject();
+        EXPECT_EQ(s["attempts"].toArray().size(), 1) << s["ZDF"].toString().toStdString();
+        EXPECT_EQ(s["reason"].toString(), "quote read");
+        EXPECT_GT(s["stored"].toObject()["Kurs"].toDouble(), 0);
+        EXPECT_TRUE(s["address"].toString().startsWith("https://"));
+    }
+    EXPECT_EQ(report["totals"].toObject()["stored"].toInt(), Fetchable());
+    EXPECT_TRUE(o.stderrText.contains(QStringLiteral("%1 von %1 Kursen gespeichert").arg(Fetchable())))
+        << o.stderrText.toStdString();
+}
+
+TEST_F(MainJobTest, AFailedPageFetchIsTriedOnceAndReportedWithItsStatus) {
+    // Watch list 3: one security with a Kennung, fetched from the Swiss source
+    // over plain HTTP, where the demo server has no such page.
+    WriteSettings(quoteFile_, "\"Zelvon_Gruppe\"=dword:00000004\r\n\"Zelvon_Quelle\"=dword:00000006\r\n"
+                              "\"Zelvon_Host_Swiss\"=\"localhost:" + QByteArray::number(httpPort_) + "\"\r\n");
+    const QString reportFile = dir_.filePath("bericht.json");
+    const Outcome o = Run({"/A", "--report", reportFile});
+    ASSERT_EQ(o.exitCode, 0) << o.stderrText.toStdString();
+    const QJsonArray securities = ReadReport(reportFile)["securities"].toArray();
+    ASSERT_EQ(securities.size(), 1);
+    const QJsonObject s = securities[0].toObject();
+    ASSERT_EQ(s["attempts"].toArray().size(), 1);
+    EXPECT_EQ(s["attempts"].toArray()[0].toObject()["http"].toInt(), 404);
+    EXPECT_EQ(s["reason"].toString(), "HTTP 404 Not Found");
+    EXPECT_TRUE(s["stored"].isNull());
+    EXPECT_TRUE(QuoteFileLines().isEmpty());
+    EXPECT_TRUE(o.stderrText.contains("0 von 1 Kursen gespeichert")) << o.stderrText.toStdString();
+}
+
+TEST_F(MainJobTest, NoAdmittedSecurityEmptiesTheQuoteFile) {
+    QFile old(quoteFile_);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("alt\r\n");
+    old.close();
+    // Watch list 4 is empty.
+    WriteSettings(quoteFile_, "\"Zelvon_Gruppe\"=dword:00000005\r\n");
+    const Outcome o = Run({"/A"});
+    EXPECT_EQ(o.exitCode, 0) << o.stderrText.toStdString();
+    EXPECT_EQ(QFile(quoteFile_).size(), 0);
 }
 
 TEST_F(MainJobTest, SecondRunReplacesTheQuoteFile) {
@@ -160,6 +221,7 @@ TEST_F(MainJobTest, UnreachableSourcesStoreNothingAndTheRunStillEnds) {
     EXPECT_EQ(o.exitCode, 0) << o.stderrText.toStdString();
     EXPECT_TRUE(QuoteFileLines().isEmpty());
     EXPECT_EQ(IntradayRows(), before);
+    EXPECT_TRUE(o.stderrText.contains("keine Antwort")) << o.stderrText.toStdString();
 }
 
 }  // namespace

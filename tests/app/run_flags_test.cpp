@@ -92,6 +92,16 @@ TEST(CommandLine, AFollowingSwitchIsNoNumberOrDate) {
     EXPECT_TRUE(f.Automat);
 }
 
+TEST(CommandLine, ReportOptionTakesItsFileNameWhateverItLooksLike) {
+    RunFlags f = Parse({"/A", "--report", "/m"});
+    EXPECT_EQ(f.ReportFile, "/m");
+    EXPECT_TRUE(f.Automat);
+    EXPECT_FALSE(f.Mini);
+    f = Parse({"--REPORT", "/tmp/bericht.json", "/A"});
+    EXPECT_EQ(f.ReportFile, "/tmp/bericht.json");
+    EXPECT_FALSE(ParseCommandLine({"zelvon", "/A", "--report"}, kToday).error.isEmpty());
+}
+
 TEST(RunOrder, SingleSecurityRunsExcludeEverythingElse) {
     RunPlan plan = PlanRuns(Parse({"/W", "4711", "/D", "/A", "/N", "/M"}));
     EXPECT_EQ(plan.runs, std::vector<zelvon::Run>{zelvon::Run::SingleSecurityQuote});

@@ -1,0 +1,61 @@
+// The report of a fetch-all run: per security what was asked where, how each
+// attempt ended, what the extraction made of the page and what was stored;
+// totals per source. Written as JSON when asked for, summed up in one German
+// line for runs without a display. It only watches the run.
+#pragma once
+
+#include "platform/formats.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace zelvon {
+
+struct FetchAttempt {
+    int httpStatus = -1;    // the HTTP client's response code, -1 without an answer
+    QString statusText;     // its status line, or the transport error shown
+    bool aborted = false;
+    std::optional<int> extractionStatus;  // empty when the page was not handed to extraction
+    bool extractionStored = false;        // the quote met the storage condition
+};
+
+struct StoredQuote {
+    double Kurs = 0;
+    DateTime Zeit = 0;
+    int32_t Volumen = 0;
+};
+
+struct SecurityReport {
+    int32_t Firma = 0;
+    QString ZDF, Kennung;
+    int source = -1, exchange = -1;
+    QString sourceCaption, exchangeCaption;
+    QString address;
+    std::vector<FetchAttempt> attempts;
+    std::optional<StoredQuote> stored;
+};
+
+// Why a security gave no quote, from its last attempt; empty when it gave one.
+QString FailureReason(const SecurityReport& security);
+QString GermanFailureReason(const QString& reason);
+
+class RunReport {
+public:
+    void Begin(SecurityReport security) { securities_.push_back(std::move(security)); }
+    // The security begun last.
+    SecurityReport* Current() { return securities_.empty() ? nullptr : &securities_.back(); }
+    const std::vector<SecurityReport>& securities() const { return securities_; }
+
+    QByteArray ToJson() const;
+    // "27 von 30 Kursen gespeichert; Onvista: 3 Fehler (Marke nicht gefunden)"
+    QString Summary() const;
+    // Replaces path; false with the reason in error.
+    bool Save(const QString& path, QString* error) const;
+
+private:
+    std::vector<SecurityReport> securities_;
+};
+
+}  // namespace zelvon
