@@ -84,7 +84,10 @@ THttpGetForm::THttpGetForm(QWidget* parent)
     FormCreate();
 }
 
-THttpGetForm::~THttpGetForm() = default;
+THttpGetForm::~THttpGetForm() {
+    // The browser view must let go of the engine's page before the engine goes.
+    qDeleteAll(WebBrowser1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
 
 void THttpGetForm::FormCreate() {
     setWindowTitle(kCaption);

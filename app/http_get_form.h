@@ -227,6 +227,7 @@ private:
     void OpenTables();
     void FillGroupSelector();
     void CreateFetching();
+    void ShowBrowserPage();
     void SyncFetchState();
     void ShowFetchState();
     void FillSecuritySelector();

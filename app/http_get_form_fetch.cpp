@@ -9,6 +9,7 @@
 #include "platform/dialogs.h"
 #include "platform/formats.h"
 #include "sources/browser_factory.h"
+#include "sources/webengine_browser_engine.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +19,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <QWebEngineView>
 
 #include <cstdio>
 
@@ -54,11 +57,25 @@ void THttpGetForm::CreateFetching() {
     WebEngineOptions options;
     options.caFile = Hosts.caFile;
     browser_ = CreateBrowserEngine(Hosts.browser, HttpCli1, options, this);
+    ShowBrowserPage();
     pageFiles_ = std::make_unique<PageFiles>(*this, Fetch, PageView, QuoteList);
     retrieval_ = std::make_unique<PageRetrieval>(*this, Fetch, PageView, HttpCli1, *browser_, *pageFiles_,
                                                  RetrievalHosts{Hosts.swiss, Hosts.teleboerseDomain()}, this);
     retrieval_->setSpeedButton3Click([this](QObject*) { SpeedButton3Click(); });
     intradayStore_ = std::make_unique<extract::IntradayStore>(Session, DataSource1);
+}
+
+// With Qt WebEngine the fetched page is shown in WebBrowser1 while the
+// browser path runs; the engine on the HTTP client has nothing to show.
+void THttpGetForm::ShowBrowserPage() {
+    auto* engine = qobject_cast<WebEngineBrowserEngine*>(browser_.get());
+    if (!engine) return;
+    auto* view = new QWebEngineView(WebBrowser1);
+    view->setPage(engine->page());
+    auto* layout = new QVBoxLayout(WebBrowser1);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view);
+    connect(engine, &BrowserEngine::visibilityChanged, WebBrowser1, &QWidget::setVisible);
 }
 
 void THttpGetForm::SyncFetchState() {

@@ -28,6 +28,8 @@ public:
 signals:
     void documentComplete();
     void navigateError();
+    // The control is shown only while the browser path fetches.
+    void visibilityChanged(bool visible);
 };
 
 }  // namespace zelvon

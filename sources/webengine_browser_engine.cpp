@@ -93,6 +93,7 @@ void WebEngineBrowserEngine::stop()
 void WebEngineBrowserEngine::setVisible(bool visible)
 {
     page_->setVisible(visible);
+    emit visibilityChanged(visible);
 }
 
 bool WebEngineBrowserEngine::visible() const
