@@ -196,6 +196,21 @@ TEST_F(MainJobTest, SingleSecurityQuoteRunStoresOneQuoteAndSavesTheQuoteList) {
     EXPECT_TRUE(lines.join('\n').contains(QString::fromStdString(sap.zdf)));
 }
 
+TEST_F(MainJobTest, SingleSecurityQuoteRunThroughQtWebEngine) {
+    QFile reg(dir_.filePath("Quarvinta.reg"));
+    ASSERT_TRUE(reg.open(QIODevice::ReadWrite));
+    QByteArray settings = reg.readAll();
+    settings.replace("\"Zelvon_Browser\"=\"http\"\r\n", "");
+    reg.resize(0);
+    reg.write(settings);
+    reg.close();
+    const auto& sap = demodata::KitSecurities().front();
+    const std::map<int32_t, int> before = IntradayRows();
+    const Outcome o = Run({"/W", QString::number(sap.firma), "/D"});
+    EXPECT_EQ(o.exitCode, 0) << o.stderrText.toStdString();
+    EXPECT_EQ(IntradayRows()[sap.firma], before.count(sap.firma) ? before.at(sap.firma) + 1 : 1);
+}
+
 TEST_F(MainJobTest, UnknownSecurityNumberEndsWithItsMessage) {
     const Outcome o = Run({"/W", "987654", "/D"});
     EXPECT_EQ(o.exitCode, 2);
