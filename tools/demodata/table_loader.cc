@@ -11,7 +11,6 @@
 #include "paradox/field_codec.h"
 #include "paradox/field_encoder.h"
 #include "paradox/index_writer.h"
-#include "paradox/secondary_writer.h"
 #include "paradox/writable_file.h"
 
 namespace zelvon::demodata {
@@ -178,11 +177,10 @@ Status WritePrimaryIndex(const paradox::Table& table) {
 }
 
 Status WriteSecondaryIndexes(const paradox::Table& table, const TableDefinition& definition) {
-    for (size_t i = 0; i < definition.indexes.size(); ++i)
-        PX_RETURN_IF_ERROR(CreateSecondaryIndexFiles(table, definition.indexes[i], int(i)));
-    std::vector<paradox::SecondaryIndexInfo> infos;
-    PX_RETURN_IF_ERROR(paradox::ListSecondaryIndexes(table, &infos));
-    for (const paradox::SecondaryIndexInfo& info : infos) PX_RETURN_IF_ERROR(paradox::RebuildSecondaryIndex(table, info, true));
+    for (const paradox::SecondaryIndexSpec& index : definition.indexes) {
+        std::string x_path;
+        PX_RETURN_IF_ERROR(paradox::CreateSecondaryIndex(table, index, &x_path));
+    }
     return Status::Ok();
 }
 

@@ -11,7 +11,7 @@
 
 #include "paradox/table_create.h"
 #include "paradox/value.h"
-#include "tools/demodata/index_files.h"
+#include "paradox/index_create.h"
 
 namespace zelvon::demodata {
 
@@ -20,7 +20,7 @@ struct TableDefinition {
     std::vector<paradox::FieldSpec> fields;
     uint16_t key_fields = 0;  // the first n fields form the primary key
     std::string password;     // empty: not encrypted
-    std::vector<SecondaryIndexDefinition> indexes;
+    std::vector<paradox::SecondaryIndexSpec> indexes;
 };
 
 // One value per field of the table, in field order.
