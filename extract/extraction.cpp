@@ -84,20 +84,11 @@ void QuoteExtractor::SpeedButton5Click(TextView& quoteList)
 
 SourceEnd QuoteExtractor::dispatch(Extraction& run)
 {
-    switch (run.input.source) {
-    case kSourceYahoo:
+    if (run.input.source == kSourceYahoo)
         return yahoo::Extract(run);
-    case kSourceComdirectFonds:
-    case kSourceComdirectOptionsscheine:
-    case kSourceComdirectAktien:
-    case kSourceComdirectIndizes:
-    case kSourceComdirectZertifikate:
-    case kSourceComdirectWaehrungen:
-    case kSourceComdirectAlles:
+    if (IsComdirectSource(run.input.source))
         return comdirect::Extract(run);
-    default:
-        return SourceEnd::ToStorage;
-    }
+    return SourceEnd::ToStorage;
 }
 
 void QuoteExtractor::storageStep(Extraction& run, const ExtractionHooks& hooks)

@@ -110,22 +110,6 @@ bool PreselectsDefaultExchange(int source)
 
 }  // namespace
 
-bool IsComdirectSource(int source)
-{
-    switch (source) {
-    case kSourceComdirectFonds:
-    case kSourceComdirectOptionsscheine:
-    case kSourceComdirectAktien:
-    case kSourceComdirectIndizes:
-    case kSourceComdirectZertifikate:
-    case kSourceComdirectWaehrungen:
-    case kSourceComdirectAlles:
-        return true;
-    default:
-        return false;
-    }
-}
-
 QStringList SourceCaptions(const HostConfig& hosts)
 {
     return {QStringLiteral("Yahoo Deutschland Finanzen"),

@@ -58,7 +58,10 @@ enum TeleboerseEntry : int { kTeleboerseTicker = 0, kTeleboerseWkn = 1, kTeleboe
 inline constexpr int kOnvistaDbZertifikate = 6;
 
 // True for the comdirect sources 1 to 5, 7 and 8.
-bool IsComdirectSource(int source);
+constexpr bool IsComdirectSource(int source) {
+    return (source >= kSourceComdirectFonds && source <= kSourceComdirectZertifikate) ||
+           source == kSourceComdirectWaehrungen || source == kSourceComdirectAlles;
+}
 
 // The fifteen captions of the source selector, by source index. The Swiss
 // caption carries the configured Swiss domain name.
