@@ -19,39 +19,15 @@
 #include "paradox/table_copy.h"
 #include "paradox/table_writer.h"
 #include "pxlib_writer.h"
+#include "table_reading.h"
 
 namespace {
 
 using paradox::FieldType;
+using paradox_test::DumpLines;
+using paradox_test::Password;
+using paradox_test::Problems;
 using paradox_test::TempDir;
-
-paradox::OpenOptions Password() {
-    paradox::OpenOptions o;
-    o.passwords = {"123"};
-    return o;
-}
-
-std::vector<std::string> Problems(const std::string& path) {
-    std::vector<std::string> problems;
-    paradox::Status s = paradox::CheckTable(path, Password(), &problems);
-    EXPECT_TRUE(s.ok()) << s.ToString();
-    return problems;
-}
-
-std::vector<std::string> DumpLines(const std::string& path) {
-    std::unique_ptr<paradox::Table> t;
-    paradox::Status s = paradox::Table::Open(path, Password(), &t);
-    EXPECT_TRUE(s.ok()) << s.ToString();
-    std::vector<std::string> lines;
-    for (uint64_t i = 0; s.ok() && i < t->record_count(); ++i) {
-        paradox::RecordRef r;
-        std::string line;
-        EXPECT_TRUE(t->ReadRecord(i, &r).ok());
-        EXPECT_TRUE(paradox::FormatRecord(*t, r, &line).ok());
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 // Every file of a sample table family copied into dir; returns the .DB.
 std::string CopyFamily(const std::string& sample, const TempDir& dir) {

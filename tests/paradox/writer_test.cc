@@ -20,39 +20,18 @@ extern "C" {
 #include "paradox/table_create.h"
 #include "paradox/table_writer.h"
 #include "pxlib_writer.h"
+#include "table_reading.h"
 
 namespace {
 
 using paradox::FieldType;
+using paradox_test::DumpLines;
+using paradox_test::Password;
+using paradox_test::Problems;
 using paradox_test::TempDir;
 
-paradox::OpenOptions Password() {
-    paradox::OpenOptions o;
-    o.passwords = {"123"};
-    return o;
-}
-
-std::vector<std::string> DumpLines(const std::string& path) {
-    std::unique_ptr<paradox::Table> t;
-    paradox::Status s = paradox::Table::Open(path, Password(), &t);
-    EXPECT_TRUE(s.ok()) << s.ToString();
-    std::vector<std::string> lines;
-    if (!s.ok()) return lines;
-    for (uint64_t i = 0; i < t->record_count(); ++i) {
-        paradox::RecordRef r;
-        EXPECT_TRUE(t->ReadRecord(i, &r).ok());
-        std::string line;
-        EXPECT_TRUE(paradox::FormatRecord(*t, r, &line).ok());
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 void ExpectClean(const std::string& path) {
-    std::vector<std::string> problems;
-    paradox::Status s = paradox::CheckTable(path, Password(), &problems);
-    ASSERT_TRUE(s.ok()) << s.ToString();
-    for (const auto& p : problems) ADD_FAILURE() << path << ": " << p;
+    for (const auto& p : Problems(path)) ADD_FAILURE() << path << ": " << p;
 }
 
 const char* const kSamples[] = {
