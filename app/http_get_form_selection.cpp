@@ -12,6 +12,19 @@
 #include <QSignalBlocker>
 
 namespace zelvon {
+namespace {
+
+// Table1 moves made while it is set do not choose source and exchange.
+class ListingSecurities {
+public:
+    explicit ListingSecurities(bool& flag) : flag_(flag) { flag_ = true; }
+    ~ListingSecurities() { flag_ = false; }
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
 
 void THttpGetForm::FillGroupSelector() {
     {
@@ -23,8 +36,13 @@ void THttpGetForm::FillGroupSelector() {
     ComboBox3Change();
 }
 
+// The selection's own move to the first record is followed by the listing,
+// which ends there again; source and exchange are chosen once, at that end.
 void THttpGetForm::ComboBox3Change() {
-    Selection.ComboBox3Change(ComboBox3->currentText());
+    {
+        const ListingSecurities listing(listingSecurities_);
+        Selection.ComboBox3Change(ComboBox3->currentText());
+    }
     FillSecuritySelector();
 }
 
@@ -33,16 +51,12 @@ void THttpGetForm::ComboBox3Change() {
 void THttpGetForm::FillSecuritySelector() {
     const QSignalBlocker blockSelector(DBLookupComboBox1);
     DBLookupComboBox1->clear();
-    listingSecurities_ = true;
-    try {
+    {
+        const ListingSecurities listing(listingSecurities_);
         for (Check(Table1.First()); !Table1.Eof(); Check(Table1.Next())) {
             DBLookupComboBox1->addItem(FieldText(Table1, "FirmenName"), FieldInteger(Table1, "Firma"));
         }
-    } catch (...) {
-        listingSecurities_ = false;
-        throw;
     }
-    listingSecurities_ = false;
     Check(Table1.First());
     DBLookupComboBox1->setCurrentIndex(DBLookupComboBox1->count() > 0 ? 0 : -1);
 }
