@@ -239,19 +239,37 @@ void THttpGetForm::BeginSecurityReport() {
     report_.Begin(std::move(security));
 }
 
+namespace {
+
+QString TransferFailureReason(TransferFailure failure) {
+    switch (failure) {
+    case TransferFailure::Inactivity: return QStringLiteral("no data for 5 s");
+    case TransferFailure::BodyTooLarge: return QStringLiteral("body over 256 MiB");
+    case TransferFailure::Stopped: return QStringLiteral("page incomplete at the time-out");
+    default: return {};
+    }
+}
+
+}  // namespace
+
 void THttpGetForm::FetchForReport() {
     lastExtraction_.reset();
     lastStored_.reset();
     const int requestsBefore = HttpCli1.requestCount();
+    const auto transferFailure = [&] {
+        return HttpCli1.requestCount() != requestsBefore ? TransferFailureReason(HttpCli1.lastFailure()) : QString();
+    };
     try {
         GetButtonClick();
     } catch (...) {
         FetchAttempt attempt;
         attempt.statusText = StatusPanel(0);
+        attempt.transferFailure = transferFailure();
         report_.Current()->attempts.push_back(attempt);
         throw;
     }
     FetchAttempt attempt;
+    attempt.transferFailure = transferFailure();
     // Pages loaded by Qt WebEngine leave the client's last answer as it was.
     const bool answered = HttpCli1.requestCount() != requestsBefore && HttpCli1.responseCode() > 0;
     attempt.httpStatus = answered ? HttpCli1.responseCode() : -1;

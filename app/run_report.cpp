@@ -23,16 +23,16 @@ QString ExtractionReason(int status) {
 
 QString AttemptReason(const FetchAttempt& attempt) {
     if (attempt.aborted) return QStringLiteral("aborted");
-    if (attempt.extractionStatus) {
-        if (*attempt.extractionStatus == extract::kQuoteRead && attempt.extractionStored) return {};
-        return ExtractionReason(*attempt.extractionStatus);
-    }
+    if (attempt.extractionStatus && *attempt.extractionStatus == extract::kQuoteRead && attempt.extractionStored) return {};
+    if (!attempt.transferFailure.isEmpty()) return attempt.transferFailure;
+    if (attempt.extractionStatus) return ExtractionReason(*attempt.extractionStatus);
     if (attempt.httpStatus >= 400) return QStringLiteral("HTTP %1 %2").arg(attempt.httpStatus).arg(attempt.statusText);
     return QStringLiteral("no answer");
 }
 
 QJsonObject AttemptJson(const FetchAttempt& attempt) {
     QJsonObject o{{"http", attempt.httpStatus}, {"status", attempt.statusText}, {"aborted", attempt.aborted}};
+    if (!attempt.transferFailure.isEmpty()) o["transfer"] = attempt.transferFailure;
     if (attempt.extractionStatus) o["extraction"] = *attempt.extractionStatus;
     const QString reason = AttemptReason(attempt);
     o["reason"] = reason.isEmpty() ? QJsonValue(QStringLiteral("quote read")) : QJsonValue(reason);
@@ -96,6 +96,9 @@ QString GermanFailureReason(const QString& reason) {
         {QStringLiteral("aborted"), QStringLiteral("abgebrochen")},
         {QStringLiteral("not stored"), QStringLiteral("nicht gespeichert")},
         {QStringLiteral("no quote"), QStringLiteral("kein Kurs")},
+        {QStringLiteral("no data for 5 s"), QStringLiteral("5 s keine Daten")},
+        {QStringLiteral("body over 256 MiB"), QStringLiteral("Antwort über 256 MiB")},
+        {QStringLiteral("page incomplete at the time-out"), QStringLiteral("Seite bei Zeitablauf unvollständig")},
     };
     const auto it = kGerman.find(reason);
     return it != kGerman.end() ? it->second : reason;

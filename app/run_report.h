@@ -17,6 +17,10 @@ struct FetchAttempt {
     int httpStatus = -1;    // the HTTP client's response code, -1 without an answer
     QString statusText;     // its status line, or the transport error shown
     bool aborted = false;
+    // Why the transfer ended short of a whole answer ("no data for 5 s",
+    // "body over 268435456 bytes", "page incomplete at the time-out"); empty
+    // when it did not.
+    QString transferFailure;
     std::optional<int> extractionStatus;  // empty when the page was not handed to extraction
     bool extractionStored = false;        // the quote met the storage condition
 };

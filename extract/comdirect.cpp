@@ -110,7 +110,8 @@ void ReadVolume(Extraction& run, int p)
     run.quote.Volumen = volume ? ScaledVolume(*volume, factor).value_or(0) : 0;
 }
 
-QString QuoteLine(const Extraction& run)
+// The currency and "all kinds" sources keep their quotes out of the quote list.
+std::optional<QString> QuoteLine(const Extraction& run)
 {
     const QString start = run.quoteLineStart();
     const QString volume = u'\t' + QString::number(run.quote.Volumen);
@@ -123,6 +124,9 @@ QString QuoteLine(const Extraction& run)
         return start + volume + QStringLiteral("\tAktie");
     case kSourceComdirectIndizes:
         return start + QStringLiteral("\t\tIndex");
+    case kSourceComdirectWaehrungen:
+    case kSourceComdirectAlles:
+        return std::nullopt;
     default:
         return start + volume;
     }

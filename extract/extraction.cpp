@@ -39,7 +39,7 @@ void Extraction::reportFailure()
     outcome.picture = kPictureFailure;
 }
 
-void Extraction::reportQuote(const QString& quoteLine)
+void Extraction::reportQuote(const std::optional<QString>& quoteLine)
 {
     if (input.savePolicy == 2) {
         outcome.pageSaved = true;
@@ -49,7 +49,8 @@ void Extraction::reportQuote(const QString& quoteLine)
     const bool earlierDay = quote.Datum < today();
     if (earlierDay)
         appendLine(DateText(quote.Datum));
-    appendLine(quoteLine);
+    if (quoteLine)
+        appendLine(*quoteLine);
     if (earlierDay)
         appendLine(DateText(today()));
     outcome.picture = kPictureQuoteRead;
@@ -64,6 +65,7 @@ void Extraction::appendLine(const QString& line)
 ExtractionOutcome QuoteExtractor::SpeedButton3Click(const ExtractionInput& input, const ExtractionHooks& hooks)
 {
     Extraction run(input, hooks, quote);
+    const formats::YearOfClock year(run.now());
     quote.Volumen = 0;
     quote.Kurs = 0;
     const bool pageEmpty = input.page->textLength() == 0;

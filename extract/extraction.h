@@ -72,8 +72,9 @@ public:
     QString quoteLineStart() const;
     // Status icon for a failed quote.
     void reportFailure();
-    // Saves the page if asked to, frames a quote of an earlier day with date lines.
-    void reportQuote(const QString& quoteLine);
+    // Saves the page if asked to, frames a quote of an earlier day with date
+    // lines; without a quote line only the date lines are written.
+    void reportQuote(const std::optional<QString>& quoteLine);
 
 private:
     void appendLine(const QString& line);

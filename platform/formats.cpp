@@ -130,7 +130,16 @@ DateTime Now() {
 
 DateTime Today() { return std::floor(Now()); }
 
-int CurrentYear() { return QDate::currentDate().year(); }
+namespace {
+// 0 while no YearOfClock is alive.
+thread_local int yearOfClock = 0;
+}  // namespace
+
+int CurrentYear() { return yearOfClock != 0 ? yearOfClock : QDate::currentDate().year(); }
+
+YearOfClock::YearOfClock(DateTime clock) : previous_(yearOfClock) { yearOfClock = DecodeDate(clock).year; }
+
+YearOfClock::~YearOfClock() { yearOfClock = previous_; }
 
 int ExpandTwoDigitYear(int twoDigitYear, int currentYear) {
     const int first = currentYear - 50;

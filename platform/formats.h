@@ -42,7 +42,20 @@ ClockTime DecodeTime(DateTime value);
 // Local wall-clock time of the machine.
 DateTime Now();
 DateTime Today();
+// The machine's year, or the year of the innermost YearOfClock alive on this
+// thread: a run with its own clock reads two-digit years by that clock.
 int CurrentYear();
+
+class YearOfClock {
+public:
+    explicit YearOfClock(DateTime clock);
+    ~YearOfClock();
+    YearOfClock(const YearOfClock&) = delete;
+    YearOfClock& operator=(const YearOfClock&) = delete;
+
+private:
+    int previous_;
+};
 
 // Two-digit years fall in [current year - 50, current year + 49].
 int ExpandTwoDigitYear(int twoDigitYear, int currentYear);

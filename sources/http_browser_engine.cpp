@@ -3,51 +3,96 @@
 #include "platform/codec.h"
 #include "sources/http_client.h"
 
-#include <QTimer>
 
 namespace zelvon {
 
-HttpBrowserEngine::HttpBrowserEngine(HttpClient& client, QObject* parent) : BrowserEngine(parent), client_(client) {}
+namespace {
+
+// Short, so that a page is taken soon after its last byte; each poll lets the
+// transfer run for a slice, so a large page still arrives at full speed while
+// the caller's wait stays responsive.
+constexpr int kPollMs = 2;
+constexpr int kTransferSliceMs = 20;
+
+}  // namespace
+
+HttpBrowserEngine::HttpBrowserEngine(HttpClient& client, QObject* parent) : BrowserEngine(parent), client_(client)
+{
+    pollTimer_.setInterval(kPollMs);
+    connect(&pollTimer_, &QTimer::timeout, this, &HttpBrowserEngine::poll);
+}
 
 void HttpBrowserEngine::navigate(const QString& url)
 {
-    const quint64 navigation = ++navigation_;
-    busy_ = true;
-    // Like a real browser the load happens later, inside the caller's wait.
-    QTimer::singleShot(0, this, [this, navigation, url] { load(navigation, url); });
+    stop();
+    body_.clear();
+    client_.startGet(url, received_);
+    request_ = client_.requestCount();
+    loading_ = true;
+    pollTimer_.start();
 }
 
+bool HttpBrowserEngine::busy() const
+{
+    return loading_;
+}
+
+// A page cut short by the stop is taken as it stands, as a browser shows
+// what it has loaded so far.
 void HttpBrowserEngine::stop()
 {
-    ++navigation_;
-    busy_ = false;
+    if (!loading_)
+        return;
+    pollTimer_.stop();
+    loading_ = false;
+    if (takenOver()) {
+        body_.clear();
+        return;
+    }
+    client_.stopGet();
+    takeDocument();
 }
 
 void HttpBrowserEngine::clearDocument()
 {
     stop();
     body_.clear();
+    received_.clear();
 }
 
-void HttpBrowserEngine::load(quint64 navigation, const QString& url)
+bool HttpBrowserEngine::takenOver() const
 {
-    if (navigation != navigation_)
+    return client_.requestCount() != request_;
+}
+
+void HttpBrowserEngine::poll()
+{
+    if (!takenOver() && !client_.pollGet(kTransferSliceMs))
         return;
-    QByteArray bytes;
-    bool failed = false;
-    try {
-        client_.get(url, bytes);
-    } catch (const HttpError&) {
-        failed = true;
-    }
-    if (navigation != navigation_)
-        return;
-    busy_ = false;
-    body_ = BodyInnerHtml(codec::DecodeWindows1252(bytes));
-    if (failed)
-        emit navigateError();
-    else
+    pollTimer_.stop();
+    loading_ = false;
+    const bool complete = !takenOver() && takeDocument() && client_.lastFailure() == TransferFailure::None
+                          && client_.responseCode() < 400;
+    if (takenOver())
+        body_.clear();
+    if (complete)
         emit documentComplete();
+    else
+        emit navigateError();
+}
+
+bool HttpBrowserEngine::takeDocument()
+{
+    // Without an answer or past the size limit there is no page; an error
+    // status still brings its page, and a stalled one is kept as far as it
+    // came, as in a browser.
+    const TransferFailure failure = client_.lastFailure();
+    if (failure == TransferFailure::BodyTooLarge || failure == TransferFailure::Other || client_.responseCode() <= 0) {
+        body_.clear();
+        return false;
+    }
+    body_ = BodyInnerHtml(codec::DecodeWindows1252(received_));
+    return true;
 }
 
 QString BodyInnerHtml(const QString& html)

@@ -1,5 +1,7 @@
 // The program's one HTTP client: a single libcurl handle that keeps cookies and
-// connections for the life of the process. Requests block the calling thread.
+// connections for the life of the process. get() blocks the calling thread;
+// startGet() and pollGet() run one request a step at a time on the same
+// thread, for the browser engine that must not block its wait.
 #pragma once
 
 #include "sources/http_error.h"
@@ -8,6 +10,7 @@
 #include <QString>
 
 #include <atomic>
+#include <exception>
 #include <memory>
 
 namespace zelvon {
@@ -15,6 +18,15 @@ namespace zelvon {
 namespace detail {
 struct HttpTransfer;
 }
+
+// How the last request ended short of a whole answer.
+enum class TransferFailure {
+    None,
+    Inactivity,    // no byte for the inactivity limit
+    BodyTooLarge,  // the body passed the body limit
+    Stopped,       // stopGet() ended it
+    Other,         // connection, TLS, scheme, redirects
+};
 
 class HttpClient {
 public:
@@ -38,7 +50,8 @@ public:
     void resetRequestHeaders();
 
     void setMaxRedirects(int count) { maxRedirects_ = count; }
-    // A request ends when no byte arrives for this long.
+    // A request ends when no byte arrives for this long, counted from its
+    // start and from every byte of its answer.
     void setInactivityLimit(int seconds) { inactivitySeconds_ = seconds; }
     int inactivityLimit() const { return inactivitySeconds_; }
     void setBodyLimit(qint64 bytes) { bodyLimit_ = bytes; }
@@ -54,6 +67,18 @@ public:
     // HttpTransportError when no complete answer arrived.
     void get(const QString& url, QByteArray& body);
 
+    // Starts fetching url into body, which must live until the request ends;
+    // a request still running is stopped first.
+    void startGet(const QString& url, QByteArray& body);
+    // Lets the started request make progress for up to sliceMs; true once
+    // it has ended (also when none runs). Then lastFailure() and
+    // responseCode() tell how.
+    bool pollGet(int sliceMs);
+    // Ends the started request where it stands; its body keeps what arrived.
+    void stopGet();
+    bool getRunning() const { return running_ != nullptr; }
+    TransferFailure lastFailure() const { return lastFailure_; }
+
     // Status of the last answer, -1 when the last request got none.
     int responseCode() const { return responseCode_; }
     // Reason phrase of the last answer's status line, empty when none.
@@ -68,9 +93,12 @@ public:
 
 private:
     void configure(detail::HttpTransfer& transfer, const QByteArray& url);
-    void finish(int curlCode, const detail::HttpTransfer& transfer, const QString& url);
+    // Takes the ended request's outcome; its error, if any, into lastError_.
+    void finish(int curlCode);
 
     void* curl_;
+    void* multi_;
+    std::unique_ptr<detail::HttpTransfer> running_;
     QString userAgent_;
     QString accept_;
     QByteArray userName_;
@@ -83,6 +111,8 @@ private:
     int responseCode_ = -1;
     int requestCount_ = 0;
     QString statusText_;
+    TransferFailure lastFailure_ = TransferFailure::None;
+    std::exception_ptr lastError_;  // of the last request that ended
     std::atomic<qint64> bytesReceived_{0};
     char errorBuffer_[256] = {};
 };

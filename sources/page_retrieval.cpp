@@ -129,12 +129,26 @@ bool PageRetrieval::fetchThroughBrowser()
     }
 }
 
-// False when the abort button ended the wait.
+// Waits in steps of kBrowserPollMs while GetTimer runs; a step ends early
+// when the document-complete event, the time-out or the abort switches the
+// timer off, so a page that arrives fast is taken at once. False when the
+// abort button ended the wait.
 bool PageRetrieval::waitForBrowser()
 {
-    while (getTimer_.isActive() && !QCoreApplication::closingDown())
-        Warten(kBrowserPollMs);
+    while (getTimer_.isActive() && !QCoreApplication::closingDown()) {
+        QEventLoop step;
+        browserWait_ = &step;
+        QTimer::singleShot(kBrowserPollMs, &step, &QEventLoop::quit);
+        step.exec();
+        browserWait_ = nullptr;
+    }
     return !state_.aborted;
+}
+
+void PageRetrieval::endBrowserWaitStep()
+{
+    if (browserWait_)
+        browserWait_->quit();
 }
 
 // The search result of that site often lacks the hit on the first load; it
@@ -322,6 +336,7 @@ void PageRetrieval::AbortButtonClick()
 {
     state_.aborted = true;
     getTimer_.stop();
+    endBrowserWaitStep();
     client_.closeConnection();
     browser_.stop();
     window_.moveToLastSecurity();
@@ -336,12 +351,14 @@ void PageRetrieval::GetTimerTimer()
     } catch (const std::exception&) {
     }
     getTimer_.stop();
+    endBrowserWaitStep();
 }
 
 void PageRetrieval::WebBrowser1DocumentComplete()
 {
     browser_.stop();
     getTimer_.stop();
+    endBrowserWaitStep();
 }
 
 // The engines show no error page of their own; the wait runs on to the time-out.

@@ -6,6 +6,7 @@
 #include "sources/retrieval_window.h"
 #include "sources/source_catalogue.h"
 
+#include <QEventLoop>
 #include <QObject>
 #include <QTimer>
 
@@ -55,6 +56,7 @@ private:
     bool fetchOverHttp(QByteArray& buffer);
     bool fetchThroughBrowser();
     bool waitForBrowser();
+    void endBrowserWaitStep();
     bool reloadTeleboersePage();
     void showPage(const QString& text);
     void showFailure();
@@ -73,6 +75,7 @@ private:
     PageFiles& pageFiles_;
     RetrievalHosts hosts_;
     QTimer getTimer_;
+    QEventLoop* browserWait_ = nullptr;  // the wait step running, if any
     std::function<void(QObject*)> speedButton3Click_;
 };
 

@@ -146,7 +146,10 @@ QString WebEngineBrowserEngine::bodyInnerHtml()
     auto answer = std::make_shared<Answer>();
     QEventLoop loop;
     answer->waiting = &loop;
-    page_->runJavaScript(QStringLiteral("document.body ? document.body.innerHTML : ''"), QWebEngineScript::ApplicationWorld,
+    const QString script = QStringLiteral("(function () { var h = document.body ? document.body.innerHTML : '';"
+                                          " return h.length > %1 ? '' : h; })()")
+                               .arg(options_.bodyLengthLimit);
+    page_->runJavaScript(script, QWebEngineScript::ApplicationWorld,
                          [answer](const QVariant& result) {
                              answer->html = result.toString();
                              answer->arrived = true;

@@ -22,6 +22,9 @@ struct WebEngineOptions {
     QString caFile;
     // How long reading the body may wait for the page's answer.
     int bodyReadLimitMs = 3000;
+    // A document larger than this, in characters, counts as no page, as an
+    // HTTP body past the client's limit does.
+    qint64 bodyLengthLimit = qint64(256) * 1024 * 1024;
 };
 
 class WebEngineBrowserEngine : public BrowserEngine {

@@ -63,13 +63,28 @@ TEST(ComdirectPriceBlock, EndWordsBySource)
         {kSourceComdirectAktien, "SAP\t12,5\t17:35\t12345\tAktie"},
         {kSourceComdirectIndizes, "SAP\t12,5\t17:35\t\tIndex"},
         {kSourceComdirectZertifikate, "SAP\t12,5\t17:35\t12345"},
-        {kSourceComdirectWaehrungen, "SAP\t12,5\t17:35\t12345"},
-        {kSourceComdirectAlles, "SAP\t12,5\t17:35\t12345"},
     };
     for (const auto& c : cases) {
         Harness h;
         h.run(c.source, SharePage("12,50", "15.03.24 17:35", "12.345"));
         EXPECT_EQ(h.listed(), QStringList{c.line}) << c.source;
+    }
+}
+
+// The currency and "all kinds" sources store and show success, but keep the
+// quote out of the list; an earlier day's date lines are still written.
+TEST(ComdirectPriceBlock, CurrencyAndAllKindsSourcesListNoQuoteLine)
+{
+    for (const int source : {kSourceComdirectWaehrungen, kSourceComdirectAlles}) {
+        Harness h;
+        const ExtractionOutcome today = h.run(source, SharePage("12,50", "15.03.24 17:35", "12.345"));
+        EXPECT_TRUE(h.listed().isEmpty()) << source;
+        EXPECT_EQ(today.picture, kPictureQuoteRead);
+        EXPECT_TRUE(today.stored);
+
+        h.run(source, SharePage("12,50", "31.12.74 17:35", "12.345"));
+        EXPECT_EQ(h.listed(), (QStringList{"31.12.1974", "15.03.2024"})) << source;
+        EXPECT_EQ(h.rows.size(), 2u);
     }
 }
 

@@ -1,10 +1,12 @@
 #include "sources/http_client.h"
 
+#include "hostile_routes.h"
 #include "loopback_server.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <atomic>
 #include <string>
@@ -243,6 +245,70 @@ TEST(HttpClientInactivity, EndsARequestThatGetsNoAnswerAfterTheLimit)
     EXPECT_LT(clock.elapsed(), 15000);
     EXPECT_EQ(client.responseCode(), -1);
     EXPECT_TRUE(client.statusText().isEmpty());
+}
+
+// A trickle that an average-rate limit would let through, a stall after the
+// headers and a body past the limit: each ends soon after its limit, as a
+// transport failure of its own kind.
+TEST(HttpClientInactivity, DripStallAndOversizedBodyEndAsTransportFailures)
+{
+    LoopbackServer server;
+    test::HostileRoutes hostile(server.routes());
+    server.start();
+    HttpClient client;
+    constexpr int kLimitSeconds = 2;
+    client.setInactivityLimit(kLimitSeconds);
+    QByteArray body;
+    for (const char* path : {"/drip", "/stall"}) {
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_THROW(client.get(server.url(path), body), HttpTransportError) << path;
+        EXPECT_GE(clock.elapsed(), kLimitSeconds * 1000 - 100) << path;
+        EXPECT_LT(clock.elapsed(), kLimitSeconds * 1000 + 1500) << path;
+        EXPECT_EQ(client.lastFailure(), TransferFailure::Inactivity) << path;
+        EXPECT_EQ(client.responseCode(), 200) << path;
+    }
+    try {
+        client.get(server.url("/huge"), body);
+        FAIL() << "a body over the limit was taken";
+    } catch (const HttpTransportError& error) {
+        EXPECT_TRUE(error.message().contains(QString::number(HttpClient::kDefaultBodyLimit)));
+    }
+    EXPECT_EQ(client.lastFailure(), TransferFailure::BodyTooLarge);
+    EXPECT_LE(body.size(), HttpClient::kDefaultBodyLimit);
+    hostile.Stop();
+}
+
+TEST(HttpClientStepwise, RunsARequestInStepsAndStopsItKeepingWhatArrived)
+{
+    LoopbackServer server;
+    test::HostileRoutes hostile(server.routes());
+    server.routes().Get("/page", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("<html><body>Kurs</body></html>", "text/html");
+    });
+    server.start();
+    HttpClient client;
+    QByteArray body;
+    client.startGet(server.url("/page"), body);
+    QElapsedTimer clock;
+    clock.start();
+    while (!client.pollGet(0) && clock.elapsed() < 5000)
+        QThread::msleep(1);
+    EXPECT_FALSE(client.getRunning());
+    EXPECT_EQ(client.lastFailure(), TransferFailure::None);
+    EXPECT_EQ(body, "<html><body>Kurs</body></html>");
+
+    client.startGet(server.url("/drip"), body);
+    while (body.isEmpty() && clock.elapsed() < 10000)
+        client.pollGet(10);
+    client.stopGet();
+    EXPECT_EQ(client.lastFailure(), TransferFailure::Stopped);
+    EXPECT_EQ(body.size(), test::HostileRoutes::kDripBytes);
+    // The client serves the next request at once.
+    EXPECT_EQ(client.requestCount(), 2);
+    client.get(server.url("/page"), body);
+    EXPECT_EQ(body.size(), 30);
+    hostile.Stop();
 }
 
 TEST(HttpClientTls, VerifiesAgainstTheExtraCaFile)

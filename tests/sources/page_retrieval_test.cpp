@@ -1,5 +1,6 @@
 #include "retrieval_rig.h"
 
+#include "hostile_routes.h"
 #include "loopback_server.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@ namespace zelvon {
 namespace {
 
 using test::Engine;
+using test::HostileRoutes;
 using test::LoopbackServer;
 using test::RetrievalRig;
 using test::SilentServer;
@@ -314,6 +316,34 @@ TEST(BrowserPath, TakesTheBodyOfPagesOfTheBrowserSources)
     EXPECT_TRUE(rig.state.lade);
     EXPECT_FALSE(rig.browser->visible());
     EXPECT_FALSE(rig.retrieval->getTimer().isActive());
+}
+
+// The browser engine on the HTTP client behaves as a browser: the wait ends
+// at the time-out with what has arrived, a page past the size limit is no
+// page.
+TEST(BrowserPath, TimeOutTakesWhatArrivedAndAnOversizedPageIsNoPage)
+{
+    LoopbackServer server;
+    HostileRoutes hostile(server.routes());
+    server.start();
+    RetrievalRig rig;
+
+    QElapsedTimer clock;
+    clock.start();
+    rig.fetch(server.url("/drip", "yahoo.localhost"));
+    // A coarse timer may fire up to 5 % early.
+    EXPECT_GE(clock.elapsed(), PageRetrieval::kBrowserTimeoutMs * 95 / 100 - 50);
+    EXPECT_LT(clock.elapsed(), PageRetrieval::kBrowserTimeoutMs + 1500);
+    EXPECT_EQ(rig.extractions, 1);
+    EXPECT_EQ(rig.extractedText, QString(HostileRoutes::kDripBytes - 12, u'd'));
+
+    // A lower limit, so that it is passed well before the time-out.
+    rig.client.setBodyLimit(4 * 1024 * 1024);
+    rig.fetch(server.url("/huge", "yahoo.localhost"));
+    EXPECT_EQ(rig.extractions, 1);
+    EXPECT_TRUE(rig.pageView.text().isEmpty());
+    EXPECT_EQ(rig.client.lastFailure(), TransferFailure::BodyTooLarge);
+    hostile.Stop();
 }
 
 class FollowUpAndDownloadTest : public PageFetchTest {};

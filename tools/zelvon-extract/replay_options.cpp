@@ -14,7 +14,8 @@ const char* const kReplayUsage =
     "Wertet eine gespeicherte Kursseite so aus, wie Zelvon es nach dem Abruf tut. Die Seitendatei\n"
     "wird als Windows-1252 gelesen. Jeder Lauf beginnt mit einem leeren Kurs.\n"
     "\n"
-    "  --source N      Quelle (Position in der Quellenauswahl): 0 Yahoo, 1-5, 7, 8 comdirect, ...\n"
+    "  --source N      Quelle (Position in der Quellenauswahl): 0 Yahoo, 1-5, 7, 8 comdirect, ...;\n"
+    "                  -1 oder eine Zahl außerhalb des Katalogs: keine Quelle, nur der Speicherschritt\n"
     "  --entry M       Eintrag der Börsen- bzw. Kennungsauswahl, -1 = keiner\n"
     "  --kennung, --isin, --ticker, --waehrung, --name, --zdf\n"
     "                  Felder des Wertpapiers (Kennung, ISIN, Ticker, Waehrung, Firmenname, ZDF);\n"
@@ -38,7 +39,6 @@ const char* const kReplayUsage =
 
 namespace {
 
-constexpr int kSourceCount = 15;
 // More entries than any source's exchange selector holds.
 constexpr int kEntryLimit = 99;
 
@@ -83,7 +83,7 @@ bool ApplyValue(const QString& option, const QString& value, ReplayOptions& opti
 {
     int number = 0;
     if (option == "--source")
-        return ParseInteger(value, 0, kSourceCount - 1, options.source);
+        return ParseInteger(value, INT32_MIN, INT32_MAX, options.source);
     if (option == "--entry")
         return ParseInteger(value, -1, kEntryLimit, options.entry);
     if (option == "--policy")
