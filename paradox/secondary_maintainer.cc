@@ -34,6 +34,8 @@ Status SecondaryMaintainer::Load(const Table& table, const SecondaryIndexInfo& i
     m->collation_ = &table.collation();
     m->key_ = KeyLayout(fields, m->collation_, descending);
     m->case_insensitive_ = (x.index_flags & kCaseInsensitiveFlag) != 0;
+    for (size_t f = 0; f < table.primary_key().field_count(); ++f)
+        if (m->case_insensitive_ && table.primary_key().field(f).type == FieldType::kAlpha) m->folds_key_ = true;
     m->width_ = m->key_.width();
     m->record_size_ = x.record_size;
     if (m->width_ + 2 != m->record_size_) return Status::NotSupported(m->name_ + ": index record layout not recognised");
@@ -143,7 +145,8 @@ Status SecondaryMaintainer::Add(const uint8_t* record, uint16_t block) {
     uint32_t slot;
     bool equal;
     PX_RETURN_IF_ERROR(SlotIn(index, entry.data(), &slot, &equal));
-    if (equal) return Status::Corruption(name_ + ": holds an entry for a record that is being added");
+    // Folded text keys of two records may be equal ("ab" and "AB").
+    if (equal && !folds_key_) return Status::Corruption(name_ + ": holds an entry for a record that is being added");
     size_t before = chain_.size();
     uint16_t landed;
     PX_RETURN_IF_ERROR(store_->Insert(index, slot, entry.data(), &landed));

@@ -49,6 +49,7 @@ private:
     const Collation* collation_ = nullptr;
     std::vector<FieldInfo> source_;  // table field behind each key field
     bool case_insensitive_ = false;
+    bool folds_key_ = false;  // primary key text is stored upper-cased
     uint32_t width_ = 0, record_size_ = 0;
     std::unique_ptr<WritableFile> file_;
     std::vector<uint8_t> header_;

@@ -1,5 +1,7 @@
 #include "paradox/tree_writer.h"
 
+#include <algorithm>
+
 #include "paradox/bytes.h"
 #include "paradox/crypt.h"
 #include "paradox/file.h"
@@ -46,8 +48,12 @@ Status TreeWriter::Load(const std::string& path, const std::vector<ChainEntry>& 
 Status TreeWriter::ReadBlocks() {
     uint16_t count = LoadLe16(&header_[0x0C]);
     uint32_t header_size = LoadLe16(&header_[0x02]);
-    std::vector<uint8_t> all(size_t(count) * block_size_);
-    PX_RETURN_IF_ERROR(file_->Read(header_size, all.size(), all.data()));
+    // The file may end inside its last block; the rest reads as zeros.
+    std::vector<uint8_t> all(size_t(count) * block_size_, 0);
+    uint64_t size;
+    PX_RETURN_IF_ERROR(file_->Size(&size));
+    size_t present = size <= header_size ? 0 : size_t(std::min<uint64_t>(all.size(), size - header_size));
+    PX_RETURN_IF_ERROR(file_->Read(header_size, present, all.data()));
     blocks_.assign(size_t(count) + 1, {});
     dirty_blocks_.assign(size_t(count) + 1, false);
     for (uint16_t n = 1; n <= count; ++n) {
