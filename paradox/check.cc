@@ -111,11 +111,9 @@ void CheckSecondaryIndexes(const Table& table, std::vector<std::string>* problem
         if (!order->read_from_file())
             problems->push_back(BaseName(info.path) + ": index '" + info.name + "' does not match the table: " +
                                 order->mismatch());
-        for (uint64_t i = 1; i < order->size(); ++i)
-            if (order->key().Compare(order->KeyAt(i - 1), order->KeyAt(i), order->key().field_count()) > 0) {
-                problems->push_back(BaseName(info.path) + ": entry " + std::to_string(i + 1) + " out of order");
-                break;
-            }
+        uint64_t unordered = order->FirstOutOfOrder();
+        if (unordered < order->size())
+            problems->push_back(BaseName(info.path) + ": entry " + std::to_string(unordered + 1) + " out of order");
     }
 }
 

@@ -249,6 +249,12 @@ Status IndexOrder::SortInMemory(const Table& table) {
     return Status::Ok();
 }
 
+uint64_t IndexOrder::FirstOutOfOrder() const {
+    for (uint64_t i = 1; i < records_.size(); ++i)
+        if (key_.Compare(KeyAt(i - 1), KeyAt(i), key_.field_count()) > 0) return i;
+    return records_.size();
+}
+
 uint64_t IndexOrder::Bound(const std::vector<uint8_t>& key, size_t n, bool upper) const {
     std::vector<uint8_t> probe = key;
     probe.resize(key_.width(), 0);

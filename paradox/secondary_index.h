@@ -46,6 +46,10 @@ public:
     const std::string& mismatch() const { return mismatch_; }
     const IndexLayout& layout() const { return layout_; }
 
+    // Position of the first entry that sorts before its predecessor, or
+    // size() when all are in order.
+    uint64_t FirstOutOfOrder() const;
+
     // First position whose first n key fields are >= key (> key when upper).
     uint64_t Bound(const std::vector<uint8_t>& key, size_t n, bool upper) const;
 

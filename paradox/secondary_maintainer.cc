@@ -40,7 +40,7 @@ Status SecondaryMaintainer::Load(const Table& table, const SecondaryIndexInfo& i
     m->record_size_ = x.record_size;
     if (m->width_ + 2 != m->record_size_) return Status::NotSupported(m->name_ + ": index record layout not recognised");
     PX_RETURN_IF_ERROR(ReadHeaderBytes(info.path, &m->header_));
-    if (m->header_[0x2F] != table_stamp) return Status::Corruption(m->name_ + ": out of date (stamp)");
+    bool stamped = m->header_[0x2F] == table_stamp;
     std::unique_ptr<RandomAccessFile> file;
     PX_RETURN_IF_ERROR(OpenFile(info.path, &file));
     BlockFile blocks(file.get(), &m->info_.header);
@@ -55,9 +55,26 @@ Status SecondaryMaintainer::Load(const Table& table, const SecondaryIndexInfo& i
     PX_RETURN_IF_ERROR(m->ReadFirstKeys());
     std::string y = TreePathOf(info.path);
     PX_RETURN_IF_ERROR(TreeWriter::Load(y, m->chain_, &m->tree_));
-    if (m->tree_->stamp() != m->header_[0x2D]) return Status::Corruption(BaseName(y) + ": out of date (stamp)");
+    // Other programs do not always keep the stamps in step: an index whose
+    // stamps differ is kept when its entries still match the table.
+    if (!stamped || m->tree_->stamp() != m->header_[0x2D]) {
+        PX_RETURN_IF_ERROR(m->CheckContents(table));
+        // A writer stopped before the header may have left its count behind.
+        StoreLe32(&m->header_[0x06], uint32_t(total));
+    }
     m->store_->set_tree(m->tree_.get());
     *out = std::move(m);
+    return Status::Ok();
+}
+
+Status SecondaryMaintainer::CheckContents(const Table& table) const {
+    std::unique_ptr<IndexOrder> order;
+    PX_RETURN_IF_ERROR(IndexOrder::Build(table, info_, &order));
+    if (!order->read_from_file()) return Status::Corruption(name_ + ": out of date: " + order->mismatch());
+    if (order->FirstOutOfOrder() < order->size()) return Status::Corruption(name_ + ": entries out of order");
+    for (size_t i = 0; i < chain_.size(); ++i)
+        if (chain_[i].record_count > 0)
+            PX_RETURN_IF_ERROR(tree_->CheckFirstKey(chain_[i].block, first_keys_[i].data(), first_keys_[i].size()));
     return Status::Ok();
 }
 

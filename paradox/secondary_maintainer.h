@@ -36,6 +36,9 @@ public:
 
 private:
     SecondaryMaintainer() = default;
+    // The entries match the table record for record, in order, and the .Y
+    // holds each block's first key.
+    Status CheckContents(const Table& table) const;
     Status ReadFirstKeys();
     Status RefreshFirstKeys(size_t from, size_t to);
     std::vector<uint8_t> EntryKey(const uint8_t* record) const;

@@ -65,6 +65,8 @@ private:
     TableWriter() = default;
     Status Load();
     Status LoadPrimaryIndex();
+    // Every leaf entry of the loaded .PX holds its block's first key.
+    Status CheckPrimaryKeys() const;
     Status LoadSecondaryIndexes();
     Status LockFresh();
     bool StillFresh() const;

@@ -120,6 +120,16 @@ Status TreeWriter::CheckAgainst(const std::vector<ChainEntry>& chain, const std:
     return Status::Ok();
 }
 
+Status TreeWriter::CheckFirstKey(uint16_t block, const uint8_t* key, size_t width) const {
+    int leaf = leaf_of_[block];
+    int entry = leaf < 0 ? -1 : EntryOf(nodes_[size_t(leaf)], block);
+    if (entry < 0 || width < key_width_ ||
+        !std::equal(key, key + key_width_, nodes_[size_t(leaf)].entries[size_t(entry)].key.begin()))
+        return Status::Corruption(BaseName(path_) + ": the entry of data block " + std::to_string(block) +
+                                  " does not hold the block's first key");
+    return Status::Ok();
+}
+
 int TreeWriter::EntryOf(const Node& node, uint16_t child) const {
     for (size_t i = 0; i < node.entries.size(); ++i)
         if (node.entries[i].child == child) return int(i);
