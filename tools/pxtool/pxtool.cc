@@ -109,8 +109,11 @@ int Info(const Arguments& args) {
     s = paradox::ListSecondaryIndexes(*table, &indexes);
     if (!s.ok()) return Fail(s);
     for (const paradox::SecondaryIndexInfo& x : indexes) {
+        paradox::IndexLayout layout;
+        s = paradox::ParseIndexLayout(x.header, paradox::BaseName(x.path), &layout);
+        if (!s.ok()) return Fail(s);
         std::cout << "index: " << x.name << " (" << paradox::BaseName(x.path) << ") fields:";
-        for (size_t i = 0; i < x.header.key_fields; ++i) std::cout << " " << x.header.fields[i].name;
+        for (size_t i = 0; i < layout.value_fields; ++i) std::cout << " " << x.header.fields[i].name;
         std::cout << ((x.header.index_flags & 1) ? " case-insensitive" : "") << "\n";
     }
     return 0;
