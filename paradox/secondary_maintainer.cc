@@ -72,6 +72,7 @@ Status SecondaryMaintainer::CheckContents(const Table& table) const {
     PX_RETURN_IF_ERROR(IndexOrder::Build(table, info_, &order));
     if (!order->read_from_file()) return Status::Corruption(name_ + ": out of date: " + order->mismatch());
     if (order->FirstOutOfOrder() < order->size()) return Status::Corruption(name_ + ": entries out of order");
+    PX_RETURN_IF_ERROR(tree_->CheckEntryCount());
     for (size_t i = 0; i < chain_.size(); ++i)
         if (chain_[i].record_count > 0)
             PX_RETURN_IF_ERROR(tree_->CheckFirstKey(chain_[i].block, first_keys_[i].data(), first_keys_[i].size()));

@@ -81,13 +81,14 @@ Status TableWriter::LoadPrimaryIndex() {
     // still matches the data blocks is kept.
     if (s.ok() && primary_->stamp() != header_[0x2D]) s = CheckPrimaryKeys();
     if (s.ok()) return Status::Ok();
-    if (!s.ok() && !s.IsCorruption()) return s;
+    if (!s.IsCorruption()) return s;
     PX_RETURN_IF_ERROR(RebuildPrimaryIndex());
     PX_RETURN_IF_ERROR(table_->ReopenPrimaryIndex());
     return TreeWriter::Load(primary_path_, table_->chain(), &primary_);
 }
 
 Status TableWriter::CheckPrimaryKeys() const {
+    PX_RETURN_IF_ERROR(primary_->CheckEntryCount());
     uint32_t width = table_->header().KeyWidth();
     for (const ChainEntry& e : table_->chain()) {
         if (e.record_count == 0) continue;

@@ -66,7 +66,8 @@ private:
     TableWriter() = default;
     Status Load();
     Status LoadPrimaryIndex();
-    // Every leaf entry of the loaded .PX holds its block's first key.
+    // The loaded .PX counts its entries right and every leaf entry holds its
+    // block's first key.
     Status CheckPrimaryKeys() const;
     Status LoadSecondaryIndexes();
     Status LockFresh();

@@ -130,6 +130,14 @@ Status TreeWriter::CheckFirstKey(uint16_t block, const uint8_t* key, size_t widt
     return Status::Ok();
 }
 
+Status TreeWriter::CheckEntryCount() const {
+    uint64_t entries = 0;
+    for (const Node& node : nodes_) entries += node.entries.size();
+    if (entries == LoadLe32(&header_[0x06])) return Status::Ok();
+    return Status::Corruption(BaseName(path_) + ": header counts " + std::to_string(LoadLe32(&header_[0x06])) +
+                              " entries, the blocks hold " + std::to_string(entries));
+}
+
 int TreeWriter::EntryOf(const Node& node, uint16_t child) const {
     for (size_t i = 0; i < node.entries.size(); ++i)
         if (node.entries[i].child == child) return int(i);
