@@ -1,5 +1,7 @@
 #include "paradox/block_file.h"
 
+#include <algorithm>
+
 #include "paradox/bytes.h"
 #include "paradox/crypt.h"
 
@@ -10,6 +12,24 @@ BlockFile::BlockFile(const RandomAccessFile* file, const FileHeader* header)
 
 uint64_t BlockFile::BlockOffset(uint32_t number) const {
     return uint64_t(header_->header_size) + uint64_t(number - 1) * header_->block_size;
+}
+
+size_t BlockFile::BytesInFile(uint32_t number) const {
+    uint64_t offset = BlockOffset(number), size = file_->Size();
+    if (offset >= size) return 0;
+    return size_t(std::min<uint64_t>(header_->block_size, size - offset));
+}
+
+// Encrypted blocks are scrambled in whole chunks, so a chunk cut by the end
+// of the file cannot be read either.
+Status BlockFile::CheckRecordsInFile(uint32_t number, uint32_t count) const {
+    uint64_t needed = 6 + uint64_t(count) * header_->record_size;
+    if (header_->IsEncrypted()) needed = std::min<uint64_t>(header_->block_size, (needed + kCryptChunk - 1) / kCryptChunk * kCryptChunk);
+    size_t present = BytesInFile(number);
+    if (needed <= present) return Status::Ok();
+    return Status::Corruption(file_->Name() + ": block " + std::to_string(number) + " at offset " +
+                              std::to_string(BlockOffset(number)) + ": its " + std::to_string(count) +
+                              " records run past the end of the file (" + std::to_string(file_->Size()) + " bytes)");
 }
 
 Status BlockFile::ParseBlockHeader(uint32_t number, const uint8_t* head, uint32_t* count, uint16_t* next,
@@ -46,10 +66,11 @@ Status BlockFile::ReadBlock(uint32_t number, BlockRef* out) const {
     auto block = std::make_shared<Block>();
     block->number = number;
     block->record_size = header_->record_size;
-    block->data.resize(header_->block_size);
-    PX_RETURN_IF_ERROR(file_->Read(BlockOffset(number), block->data.size(), block->data.data()));
+    block->data.assign(header_->block_size, 0);
+    PX_RETURN_IF_ERROR(file_->Read(BlockOffset(number), BytesInFile(number), block->data.data()));
     if (header_->IsEncrypted()) DecryptDbBlock(block->data.data(), block->data.size(), header_->password_checksum, number);
     PX_RETURN_IF_ERROR(ParseBlockHeader(number, block->data.data(), &block->record_count, &block->next, &block->prev));
+    PX_RETURN_IF_ERROR(CheckRecordsInFile(number, block->record_count));
     slot = block;
     *out = std::move(block);
     return Status::Ok();
@@ -73,11 +94,13 @@ Status BlockFile::ReadChain(std::vector<ChainEntry>* chain) const {
         if (seen[number])
             return Status::Corruption(file_->Name() + ": block chain loops back to block " + std::to_string(number));
         seen[number] = true;
-        PX_RETURN_IF_ERROR(file_->Read(BlockOffset(number), sizeof head, head));
+        std::fill(std::begin(head), std::end(head), 0);
+        PX_RETURN_IF_ERROR(file_->Read(BlockOffset(number), std::min(sizeof head, BytesInFile(number)), head));
         if (header_->IsEncrypted()) DecryptDbBlock(head, sizeof head, header_->password_checksum, number);
         uint32_t count;
         uint16_t next, prev;
         PX_RETURN_IF_ERROR(ParseBlockHeader(number, head, &count, &next, &prev));
+        PX_RETURN_IF_ERROR(CheckRecordsInFile(number, count));
         chain->push_back(ChainEntry{uint16_t(number), count, records});
         records += count;
         number = next;

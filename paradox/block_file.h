@@ -1,6 +1,8 @@
 // Block access for a .DB-style file (.DB, .PX, .X, .Y): reads a block by its
 // number, decrypts it, checks its 6-byte block header, and keeps a small cache.
-// Also walks the block chain once to learn where every record lives.
+// Also walks the block chain once to learn where every record lives. The
+// file may end inside its last block (Paradox leaves such files) as long as
+// the records the block counts lie in the file; the missing bytes read as 0.
 #pragma once
 
 #include <cstdint>
@@ -51,6 +53,9 @@ public:
 private:
     Status ParseBlockHeader(uint32_t number, const uint8_t* head, uint32_t* count, uint16_t* next, uint16_t* prev) const;
     uint64_t BlockOffset(uint32_t number) const;
+    // Bytes of the block present in the file.
+    size_t BytesInFile(uint32_t number) const;
+    Status CheckRecordsInFile(uint32_t number, uint32_t count) const;
 
     static constexpr size_t kCacheSlots = 64;
     const RandomAccessFile* file_;

@@ -1,5 +1,6 @@
 #include "paradox/block_store.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "paradox/bytes.h"
@@ -30,8 +31,13 @@ BlockStore::BlockStore(WritableFile* file, std::vector<uint8_t>* header, uint32_
 }
 
 Status BlockStore::ReadBlock(uint16_t number, std::vector<uint8_t>* block) const {
-    block->resize(block_size_);
-    PX_RETURN_IF_ERROR(file_->Read(header_size_ + uint64_t(number - 1) * block_size_, block_size_, block->data()));
+    // A last block the file ends inside reads as zeros past the end; the
+    // block is written back whole.
+    block->assign(block_size_, 0);
+    uint64_t offset = header_size_ + uint64_t(number - 1) * block_size_, size;
+    PX_RETURN_IF_ERROR(file_->Size(&size));
+    size_t present = offset >= size ? 0 : size_t(std::min<uint64_t>(block_size_, size - offset));
+    PX_RETURN_IF_ERROR(file_->Read(offset, present, block->data()));
     if (checksum_) DecryptDbBlock(block->data(), block->size(), checksum_, number);
     return Status::Ok();
 }

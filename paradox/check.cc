@@ -8,6 +8,12 @@
 namespace paradox {
 namespace {
 
+void NoteShortFile(const RandomAccessFile& file, const FileHeader& header, std::vector<std::string>* warnings) {
+    uint64_t missing = header.MissingBytes(file.Size());
+    if (missing > 0 && warnings)
+        warnings->push_back(file.Name() + ": the file ends " + std::to_string(missing) + " bytes short of its last block");
+}
+
 void CheckRecords(const Table& table, std::vector<std::string>* problems) {
     if (table.header().num_records != table.record_count())
         problems->push_back(table.name() + ": header says " + std::to_string(table.header().num_records) +
@@ -86,7 +92,7 @@ void CheckPrimaryIndex(const Table& table, std::vector<std::string>* problems) {
     }
 }
 
-void CheckSecondaryIndexes(const Table& table, std::vector<std::string>* problems) {
+void CheckSecondaryIndexes(const Table& table, std::vector<std::string>* problems, std::vector<std::string>* warnings) {
     std::vector<SecondaryIndexInfo> indexes;
     Status s = ListSecondaryIndexes(table, &indexes);
     if (!s.ok()) {
@@ -94,31 +100,36 @@ void CheckSecondaryIndexes(const Table& table, std::vector<std::string>* problem
         return;
     }
     for (const SecondaryIndexInfo& info : indexes) {
+        std::unique_ptr<RandomAccessFile> file;
+        if (OpenFile(info.path, &file).ok()) NoteShortFile(*file, info.header, warnings);
         std::unique_ptr<IndexOrder> order;
         s = IndexOrder::Build(table, info, &order);
         if (!s.ok()) {
             problems->push_back(s.ToString());
             continue;
         }
-        if (table.is_keyed() && !order->read_from_file())
-            problems->push_back(BaseName(info.path) + ": index '" + info.name + "' does not match the table");
-        for (uint64_t i = 1; i < order->size(); ++i)
-            if (order->key().Compare(order->KeyAt(i - 1), order->KeyAt(i), order->key().field_count()) > 0) {
-                problems->push_back(BaseName(info.path) + ": entry " + std::to_string(i + 1) + " out of order");
-                break;
-            }
+        if (!order->read_from_file())
+            problems->push_back(BaseName(info.path) + ": index '" + info.name + "' does not match the table: " +
+                                order->mismatch());
+        uint64_t unordered = order->FirstOutOfOrder();
+        if (unordered < order->size())
+            problems->push_back(BaseName(info.path) + ": entry " + std::to_string(unordered + 1) + " out of order");
     }
 }
 
 }  // namespace
 
-Status CheckTable(const std::string& path, const OpenOptions& options, std::vector<std::string>* problems) {
+Status CheckTable(const std::string& path, const OpenOptions& options, std::vector<std::string>* problems,
+                  std::vector<std::string>* warnings) {
     problems->clear();
+    if (warnings) warnings->clear();
     std::unique_ptr<Table> table;
     PX_RETURN_IF_ERROR(Table::Open(path, options, &table));
+    NoteShortFile(table->blocks().file(), table->header(), warnings);
+    if (table->primary_index()) NoteShortFile(table->primary_index()->blocks().file(), table->primary_index()->header(), warnings);
     CheckRecords(*table, problems);
     CheckPrimaryIndex(*table, problems);
-    CheckSecondaryIndexes(*table, problems);
+    CheckSecondaryIndexes(*table, problems, warnings);
     return Status::Ok();
 }
 

@@ -37,7 +37,6 @@ public:
     }
     uint64_t Size() const override { return size_; }
     const std::string& Name() const override { return name_; }
-    void GrowTo(uint64_t size) override { size_ = std::max(size_, size); }
     Status UpdateSize() override {
         struct stat st {};
         if (::fstat(fd_, &st) != 0) return Status::IoError(name_ + ": cannot stat: " + std::strerror(errno));

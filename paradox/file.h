@@ -19,10 +19,8 @@ public:
     virtual uint64_t Size() const = 0;
     // File name without directory, as used in error messages.
     virtual const std::string& Name() const = 0;
-    // Learns the size again after the file grew through another handle;
-    // GrowTo: to a size the caller knows the file has reached.
+    // Learns the size again after the file grew through another handle.
     virtual Status UpdateSize() { return Status::Ok(); }
-    virtual void GrowTo(uint64_t) {}
 };
 
 Status OpenFile(const std::string& path, std::unique_ptr<RandomAccessFile>* file);

@@ -61,8 +61,11 @@ Status ParseFixedPart(const RandomAccessFile& file, const std::vector<uint8_t>& 
     if (hd->header_size < kFixedPart) return Bad(file, "header size " + std::to_string(hd->header_size));
     if (hd->record_size == 0) return Bad(file, "record size 0");
     if (hd->record_size > hd->block_size - 6) return Bad(file, "record size " + std::to_string(hd->record_size) + " exceeds the block size");
+    // Paradox may leave the file ending inside its last block, right after
+    // the records in use; the block's own header must still be there.
     uint64_t blocks_end = uint64_t(hd->header_size) + uint64_t(hd->file_blocks) * hd->block_size;
-    if (blocks_end > file.Size())
+    uint64_t needed = hd->file_blocks == 0 ? blocks_end : blocks_end - hd->block_size + 6;
+    if (needed > file.Size())
         return Bad(file, std::to_string(hd->file_blocks) + " blocks of " + std::to_string(hd->block_size) +
                              " bytes do not fit in the file (" + std::to_string(file.Size()) + " bytes)");
     if (hd->first_block > hd->file_blocks || hd->last_block > hd->file_blocks)
@@ -150,6 +153,11 @@ bool FileHeader::IsDataFile() const {
 }
 
 bool FileHeader::IsIndexTree() const { return !IsDataFile(); }
+
+uint64_t FileHeader::MissingBytes(uint64_t file_size) const {
+    uint64_t blocks_end = uint64_t(header_size) + uint64_t(file_blocks) * block_size;
+    return blocks_end > file_size ? blocks_end - file_size : 0;
+}
 
 uint32_t FileHeader::KeyWidth() const {
     uint32_t width = 0;

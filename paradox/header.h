@@ -68,10 +68,13 @@ struct FileHeader {
     bool IsIndexTree() const;  // .PX, .Ynn, .YGn
     bool IsEncrypted() const { return password_checksum != 0; }
     uint32_t KeyWidth() const;
+    // Bytes by which a file of file_size ends short of its last block.
+    uint64_t MissingBytes(uint64_t file_size) const;
 };
 
 // Reads and validates the header of file; every count, size and offset is
-// checked against the file size. file_names_code_page is the iconv name used
+// checked against the file size (the last block may end early, see
+// BlockFile). file_names_code_page is the iconv name used
 // for field names (the table's code page).
 Status ReadHeader(const RandomAccessFile& file, FileHeader* header);
 

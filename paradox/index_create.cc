@@ -31,7 +31,9 @@ Status IndexFields(const Table& table, const SecondaryIndexSpec& spec, std::vect
     for (int k = 0; k < int(table.header().key_fields); ++k)
         if (std::find(sources->begin(), sources->end(), k) == sources->end())
             fields->push_back(SpecOf(table.fields()[size_t(k)]));
+    if (!table.is_keyed()) fields->push_back(FieldSpec{"Tup No", FieldType::kLong, 0, false});
     fields->push_back(FieldSpec{"Blk Num", FieldType::kShort, 0, false});
+    if (!table.is_keyed()) fields->push_back(FieldSpec{"Tup Offset", FieldType::kShort, 0, false});
     return Status::Ok();
 }
 
@@ -49,7 +51,6 @@ std::string FreeIndexStem(const Table& table, int* number) {
 }  // namespace
 
 Status CreateSecondaryIndex(const Table& table, const SecondaryIndexSpec& spec, std::string* x_path) {
-    if (!table.is_keyed()) return Status::NotSupported(table.name() + ": index " + spec.name + " needs a primary key");
     if (spec.fields.empty()) return Status::InvalidArgument(table.name() + ": index " + spec.name + " names no field");
     std::vector<FieldSpec> fields;
     std::vector<int> sources;
@@ -61,13 +62,17 @@ Status CreateSecondaryIndex(const Table& table, const SecondaryIndexSpec& spec, 
     PX_RETURN_IF_ERROR(ReadHeaderBytes(table.path(), &db));
     const FileHeader& h = table.header();
     CreateOptions o;
+    // Every field but the last ("Blk Num", or "Tup Offset" without a
+    // primary key) counts as a key field.
     o.key_fields = uint16_t(fields.size() - 1);
     o.code_page = h.code_page;
     o.sort_order = h.sort_order;
     o.sort_order_name = h.sort_order_name;
     o.block_kib = uint8_t(h.block_size / 1024);
     std::vector<uint8_t> xh = DataHeader(BaseName(x), fields, o, spec.name);
-    xh[0x04] = uint8_t(FileType::kCompositeDataMaint);
+    // Paradox keeps indexes of tables without a key only as non-maintained
+    // ones (rebuilt after changes), which is what our writer does with them.
+    xh[0x04] = uint8_t(table.is_keyed() ? FileType::kCompositeDataMaint : FileType::kCompositeData);
     xh[0x15] = uint8_t(sources[0] + 1);
     xh[0x2C] = 0xFF;
     xh[0x2E] = db[0x2E];

@@ -75,25 +75,70 @@ Status IndexOrder::Build(const Table& table, const SecondaryIndexInfo& info, std
     if (x.file_type != FileType::kSecondaryData && x.file_type != FileType::kSecondaryDataMaint &&
         x.file_type != FileType::kCompositeData && x.file_type != FileType::kCompositeDataMaint)
         return Status::Corruption(x_name + ": not a secondary index file");
-    if (x.key_fields == 0 || x.key_fields > x.num_fields) return Status::Corruption(x_name + ": no key fields");
+    PX_RETURN_IF_ERROR(ParseIndexLayout(x, x_name, &order->layout_));
+    if (order->layout_.value_fields == 0) return Status::Corruption(x_name + ": no key fields");
     order->case_insensitive_ = (x.index_flags & kCaseInsensitiveFlag) != 0;
     std::vector<FieldInfo> key_fields;
     std::vector<bool> descending;
-    for (size_t i = 0; i < x.key_fields; ++i) {
+    for (size_t i = 0; i < order->layout_.value_fields; ++i) {
         int source = table.FindField(x.fields[i].name);
         if (source < 0 || table.fields()[size_t(source)].type != x.fields[i].type ||
             table.fields()[size_t(source)].width != x.fields[i].width)
             return Status::Corruption(x_name + ": key field '" + x.fields[i].name + "' does not match " + table.name());
         order->key_source_.push_back(source);
+        order->source_fields_.push_back(table.fields()[size_t(source)]);
         key_fields.push_back(x.fields[i]);
         descending.push_back(i < x.field_numbers.size() && (x.field_numbers[i] & 0x8000) != 0);
     }
     order->collation_ = &table.collation();
     order->key_ = KeyLayout(key_fields, &table.collation(), descending);
-    Status read = table.is_keyed() ? order->ReadFromFile(table, info) : Status::NotSupported("unkeyed");
-    if (!read.ok() && !read.IsNotSupported() && !read.IsCorruption()) return read;
-    if (!read.ok()) PX_RETURN_IF_ERROR(order->SortInMemory(table));
+    Status read = order->ReadFromFile(table, info);
+    if (!read.ok() && !read.IsCorruption()) return read;
+    if (!read.ok()) {
+        order->mismatch_ = read.message();
+        PX_RETURN_IF_ERROR(order->SortInMemory(table));
+    }
     *out = std::move(order);
+    return Status::Ok();
+}
+
+// A case-insensitive index holds primary key text folded, so the key no
+// longer names one record exactly.
+bool IndexOrder::FoldsPrimaryKey(const Table& table) const {
+    if (!case_insensitive_) return false;
+    for (size_t f = 0; f < table.primary_key().field_count(); ++f)
+        if (table.primary_key().field(f).type == FieldType::kAlpha) return true;
+    return false;
+}
+
+// The values a record's entry holds: its indexed fields, text folded when
+// the index ignores case.
+void IndexOrder::EntryValues(const uint8_t* record, uint8_t* out) const {
+    for (size_t k = 0; k < source_fields_.size(); ++k) {
+        const FieldInfo& source = source_fields_[k];
+        uint8_t* at = out + key_.field(k).offset;
+        std::memcpy(at, record + source.offset, source.width);
+        if (case_insensitive_ && source.type == FieldType::kAlpha) collation_->FoldCase(at, source.width);
+    }
+}
+
+Status IndexOrder::MapByValues(const Table& table, ValueMap* map) const {
+    std::string values(key_.width(), '\0');
+    for (uint64_t r = 0; r < table.record_count(); ++r) {
+        RecordRef record;
+        PX_RETURN_IF_ERROR(table.ReadRecord(r, &record));
+        EntryValues(record.data, reinterpret_cast<uint8_t*>(values.data()));
+        (*map)[values].records.push_back(r);
+    }
+    return Status::Ok();
+}
+
+// Entries with equal values stand for their records in table order.
+Status IndexOrder::LocateByValues(const uint8_t* x_record, ValueMap* map, uint64_t* record_number) const {
+    auto it = map->find(std::string(reinterpret_cast<const char*>(x_record), key_.width()));
+    if (it == map->end() || it->second.next == it->second.records.size())
+        return Status::Corruption("index entry without a matching record");
+    *record_number = it->second.records[it->second.next++];
     return Status::Ok();
 }
 
@@ -111,7 +156,9 @@ Status IndexOrder::ReadFromFile(const Table& table, const SecondaryIndexInfo& in
     if (total != table.record_count())
         return Status::Corruption(file->Name() + ": holds " + std::to_string(total) + " entries for " +
                                   std::to_string(table.record_count()) + " records");
-    const FieldInfo& hint = header.fields.back();
+    bool by_values = !table.is_keyed() || FoldsPrimaryKey(table);
+    ValueMap by_value;
+    if (by_values) PX_RETURN_IF_ERROR(MapByValues(table, &by_value));
     records_.reserve(total);
     keys_.reserve(total * key_.width());
     for (const ChainEntry& entry : chain) {
@@ -119,10 +166,13 @@ Status IndexOrder::ReadFromFile(const Table& table, const SecondaryIndexInfo& in
         PX_RETURN_IF_ERROR(blocks.ReadBlock(entry.block, &block));
         for (uint32_t i = 0; i < block->record_count; ++i) {
             const uint8_t* x_record = block->Record(i);
-            uint16_t hint_block = uint16_t(LoadBe16(x_record + hint.offset) ^ 0x8000);
             uint64_t record_number;
-            PX_RETURN_IF_ERROR(LocateRecord(table, x_record, hint_block, &record_number));
-            PX_RETURN_IF_ERROR(MatchesRecord(table, x_record, record_number));
+            if (by_values) {
+                PX_RETURN_IF_ERROR(LocateByValues(x_record, &by_value, &record_number));
+            } else {
+                PX_RETURN_IF_ERROR(LocateRecord(table, x_record, EntryBlock(layout_, x_record), &record_number));
+                PX_RETURN_IF_ERROR(MatchesRecord(table, x_record, record_number));
+            }
             records_.push_back(record_number);
             keys_.insert(keys_.end(), x_record, x_record + key_.width());
         }
@@ -142,8 +192,6 @@ Status IndexOrder::LocateRecord(const Table& table, const uint8_t* x_record, uin
         for (size_t k = 0; k < key_source_.size(); ++k)
             if (key_source_[k] == int(f)) at = int(k);
         if (at < 0) return Status::Corruption("index lacks primary key field '" + pk.field(f).name + "'");
-        if (case_insensitive_ && pk.field(f).type == FieldType::kAlpha)
-            return Status::NotSupported("case-folded primary key");
         std::memcpy(pk_bytes.data() + pk.field(f).offset, x_record + key_.field(size_t(at)).offset, pk.field(f).width);
     }
     int64_t ordinal = table.ChainOrdinal(hint_block);
@@ -170,14 +218,10 @@ Status IndexOrder::LocateRecord(const Table& table, const uint8_t* x_record, uin
 Status IndexOrder::MatchesRecord(const Table& table, const uint8_t* x_record, uint64_t record_number) const {
     RecordRef record;
     PX_RETURN_IF_ERROR(table.ReadRecord(record_number, &record));
-    std::vector<uint8_t> value;
-    for (size_t k = 0; k < key_source_.size(); ++k) {
-        const FieldInfo& source = table.fields()[size_t(key_source_[k])];
-        value.assign(record.data + source.offset, record.data + source.offset + source.width);
-        if (case_insensitive_ && source.type == FieldType::kAlpha) collation_->FoldCase(value.data(), value.size());
-        if (std::memcmp(value.data(), x_record + key_.field(k).offset, source.width) != 0)
-            return Status::Corruption("index entry differs from record " + std::to_string(record_number + 1));
-    }
+    std::vector<uint8_t> values(key_.width());
+    EntryValues(record.data, values.data());
+    if (std::memcmp(values.data(), x_record, values.size()) != 0)
+        return Status::Corruption("index entry differs from record " + std::to_string(record_number + 1));
     return Status::Ok();
 }
 
@@ -188,13 +232,7 @@ Status IndexOrder::SortInMemory(const Table& table) {
     for (uint64_t r = 0; r < n; ++r) {
         RecordRef record;
         PX_RETURN_IF_ERROR(table.ReadRecord(r, &record));
-        uint8_t* key = keys_.data() + r * key_.width();
-        for (size_t k = 0; k < key_source_.size(); ++k) {
-            const FieldInfo& source = table.fields()[size_t(key_source_[k])];
-            std::memcpy(key + key_.field(k).offset, record.data + source.offset, source.width);
-            if (case_insensitive_ && source.type == FieldType::kAlpha)
-                table.collation().FoldCase(key + key_.field(k).offset, source.width);
-        }
+        EntryValues(record.data, keys_.data() + r * key_.width());
     }
     std::vector<uint64_t> order(n);
     std::iota(order.begin(), order.end(), 0);
@@ -209,6 +247,12 @@ Status IndexOrder::SortInMemory(const Table& table) {
     records_ = std::move(order);
     read_from_file_ = false;
     return Status::Ok();
+}
+
+uint64_t IndexOrder::FirstOutOfOrder() const {
+    for (uint64_t i = 1; i < records_.size(); ++i)
+        if (key_.Compare(KeyAt(i - 1), KeyAt(i), key_.field_count()) > 0) return i;
+    return records_.size();
 }
 
 uint64_t IndexOrder::Bound(const std::vector<uint8_t>& key, size_t n, bool upper) const {

@@ -34,11 +34,13 @@ Status SecondaryMaintainer::Load(const Table& table, const SecondaryIndexInfo& i
     m->collation_ = &table.collation();
     m->key_ = KeyLayout(fields, m->collation_, descending);
     m->case_insensitive_ = (x.index_flags & kCaseInsensitiveFlag) != 0;
+    for (size_t f = 0; f < table.primary_key().field_count(); ++f)
+        if (m->case_insensitive_ && table.primary_key().field(f).type == FieldType::kAlpha) m->folds_key_ = true;
     m->width_ = m->key_.width();
     m->record_size_ = x.record_size;
     if (m->width_ + 2 != m->record_size_) return Status::NotSupported(m->name_ + ": index record layout not recognised");
     PX_RETURN_IF_ERROR(ReadHeaderBytes(info.path, &m->header_));
-    if (m->header_[0x2F] != table_stamp) return Status::Corruption(m->name_ + ": out of date (stamp)");
+    bool stamped = m->header_[0x2F] == table_stamp;
     std::unique_ptr<RandomAccessFile> file;
     PX_RETURN_IF_ERROR(OpenFile(info.path, &file));
     BlockFile blocks(file.get(), &m->info_.header);
@@ -53,9 +55,27 @@ Status SecondaryMaintainer::Load(const Table& table, const SecondaryIndexInfo& i
     PX_RETURN_IF_ERROR(m->ReadFirstKeys());
     std::string y = TreePathOf(info.path);
     PX_RETURN_IF_ERROR(TreeWriter::Load(y, m->chain_, &m->tree_));
-    if (m->tree_->stamp() != m->header_[0x2D]) return Status::Corruption(BaseName(y) + ": out of date (stamp)");
+    // Other programs do not always keep the stamps in step: an index whose
+    // stamps differ is kept when its entries still match the table.
+    if (!stamped || m->tree_->stamp() != m->header_[0x2D]) {
+        PX_RETURN_IF_ERROR(m->CheckContents(table));
+        // A writer stopped before the header may have left its count behind.
+        StoreLe32(&m->header_[0x06], uint32_t(total));
+    }
     m->store_->set_tree(m->tree_.get());
     *out = std::move(m);
+    return Status::Ok();
+}
+
+Status SecondaryMaintainer::CheckContents(const Table& table) const {
+    std::unique_ptr<IndexOrder> order;
+    PX_RETURN_IF_ERROR(IndexOrder::Build(table, info_, &order));
+    if (!order->read_from_file()) return Status::Corruption(name_ + ": out of date: " + order->mismatch());
+    if (order->FirstOutOfOrder() < order->size()) return Status::Corruption(name_ + ": entries out of order");
+    PX_RETURN_IF_ERROR(tree_->CheckEntryCount());
+    for (size_t i = 0; i < chain_.size(); ++i)
+        if (chain_[i].record_count > 0)
+            PX_RETURN_IF_ERROR(tree_->CheckFirstKey(chain_[i].block, first_keys_[i].data(), first_keys_[i].size()));
     return Status::Ok();
 }
 
@@ -143,7 +163,8 @@ Status SecondaryMaintainer::Add(const uint8_t* record, uint16_t block) {
     uint32_t slot;
     bool equal;
     PX_RETURN_IF_ERROR(SlotIn(index, entry.data(), &slot, &equal));
-    if (equal) return Status::Corruption(name_ + ": holds an entry for a record that is being added");
+    // Folded text keys of two records may be equal ("ab" and "AB").
+    if (equal && !folds_key_) return Status::Corruption(name_ + ": holds an entry for a record that is being added");
     size_t before = chain_.size();
     uint16_t landed;
     PX_RETURN_IF_ERROR(store_->Insert(index, slot, entry.data(), &landed));

@@ -3,8 +3,10 @@
 // keyed file of its own (index fields, then the primary key fields, then the
 // data block as a hint), so an entry is dropped or added like a record, and
 // the .Y follows through a tree writer. The .X header is written last with
-// the table's change stamp (byte 0x2F), so an index left half-changed by an
-// interrupted writer no longer matches its table and is rebuilt.
+// the table's change stamp (byte 0x2F); an index whose stamps differ is
+// compared entry by entry with the table, so one left half-changed by an
+// interrupted writer is rebuilt while one whose stamps another program left
+// behind is kept.
 #pragma once
 
 #include <memory>
@@ -20,8 +22,8 @@ namespace paradox {
 class SecondaryMaintainer {
 public:
     // NotSupported: a layout only a rebuild handles (unkeyed table, other
-    // record shape). Corruption: the files do not match the table (stamp,
-    // entry count, .Y); rebuild them and load again.
+    // record shape). Corruption: the files do not match the table (entry
+    // count, entries, .Y); rebuild them and load again.
     static Status Load(const Table& table, const SecondaryIndexInfo& info, uint8_t table_stamp,
                        std::unique_ptr<SecondaryMaintainer>* maintainer);
 
@@ -36,6 +38,9 @@ public:
 
 private:
     SecondaryMaintainer() = default;
+    // The entries match the table record for record, in order, and the .Y
+    // holds each block's first key.
+    Status CheckContents(const Table& table) const;
     Status ReadFirstKeys();
     Status RefreshFirstKeys(size_t from, size_t to);
     std::vector<uint8_t> EntryKey(const uint8_t* record) const;
@@ -49,6 +54,7 @@ private:
     const Collation* collation_ = nullptr;
     std::vector<FieldInfo> source_;  // table field behind each key field
     bool case_insensitive_ = false;
+    bool folds_key_ = false;  // primary key text is stored upper-cased
     uint32_t width_ = 0, record_size_ = 0;
     std::unique_ptr<WritableFile> file_;
     std::vector<uint8_t> header_;

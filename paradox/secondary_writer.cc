@@ -11,11 +11,13 @@
 namespace paradox {
 namespace {
 
-uint16_t BlockOf(const Table& table, uint64_t record) {
+// Data block and slot of a record.
+void PlaceOf(const Table& table, uint64_t record, uint16_t* block, uint32_t* slot) {
     const auto& chain = table.chain();
     auto it = std::upper_bound(chain.begin(), chain.end(), record,
                                [](uint64_t v, const ChainEntry& e) { return v < e.first_record; });
-    return it == chain.begin() ? 0 : (it - 1)->block;
+    *block = it == chain.begin() ? 0 : (it - 1)->block;
+    *slot = it == chain.begin() ? 0 : uint32_t(record - (it - 1)->first_record);
 }
 
 }  // namespace
@@ -27,7 +29,11 @@ Status RebuildSecondaryIndex(const Table& table, const SecondaryIndexInfo& info,
     PX_RETURN_IF_ERROR(ReadHeaderBytes(info.path, &header));
     const FileHeader& h = info.header;
     uint32_t rs = h.record_size, width = order->key().width();
-    if (width + 2 != rs) return Status::NotSupported(BaseName(info.path) + ": index record layout not recognised");
+    std::string y_path = TreePathOf(info.path);
+    std::vector<uint8_t> y_header;
+    PX_RETURN_IF_ERROR(ReadHeaderBytes(y_path, &y_header));
+    uint32_t y_key = LoadLe16(&y_header[0]) - 6u;
+    if (y_key > rs) return Status::Corruption(BaseName(y_path) + ": keys wider than the entries of " + BaseName(info.path));
     uint32_t per_block = (h.block_size - 6) / rs;
     std::string body;
     std::vector<IndexEntry> leaves;
@@ -40,12 +46,15 @@ Status RebuildSecondaryIndex(const Table& table, const SecondaryIndexInfo& info,
             uint64_t position = uint64_t(b) * per_block + i;
             uint8_t* p = &block[6 + size_t(i) * rs];
             std::memcpy(p, order->KeyAt(position), width);
-            StoreBe16(p + width, uint16_t(BlockOf(table, order->RecordAt(position)) ^ 0x8000));
+            uint16_t data_block;
+            uint32_t slot;
+            PlaceOf(table, order->RecordAt(position), &data_block, &slot);
+            StoreEntryHints(order->layout(), order->RecordAt(position), data_block, slot, p);
         }
         StoreLe16(&block[0], b + 1 < blocks ? uint16_t(b + 2) : 0);
         StoreLe16(&block[2], b);
         StoreLe16(&block[4], uint16_t(int16_t((int32_t(count) - 1) * int32_t(rs))));
-        leaves.push_back(IndexEntry{std::vector<uint8_t>(&block[6], &block[6] + width), uint16_t(b + 1), count});
+        leaves.push_back(IndexEntry{std::vector<uint8_t>(&block[6], &block[6] + y_key), uint16_t(b + 1), count});
         if (h.IsEncrypted()) EncryptDbBlock(block.data(), block.size(), h.password_checksum, b + 1u);
         body.append(block.begin(), block.end());
     }
@@ -55,12 +64,7 @@ Status RebuildSecondaryIndex(const Table& table, const SecondaryIndexInfo& info,
     StoreLe16(&header[0x4D], 0);
     ++header[0x2D];
     header[0x2F] = table.header().change_count;
-    std::string y_path = TreePathOf(info.path);
-    std::vector<uint8_t> y_header;
-    PX_RETURN_IF_ERROR(ReadHeaderBytes(y_path, &y_header));
     y_header[0x2C] = header[0x2D];
-    uint32_t y_key = LoadLe16(&y_header[0]) - 6u;
-    for (IndexEntry& e : leaves) e.key.resize(std::min<size_t>(y_key, e.key.size()));
     std::string y_bytes;
     PX_RETURN_IF_ERROR(BuildIndexTree(std::move(y_header), leaves, &y_bytes));
     std::string x_bytes(header.begin(), header.end());

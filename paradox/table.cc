@@ -207,7 +207,7 @@ Status Table::Bound(const std::vector<uint8_t>& key, size_t n, bool upper, uint6
 
 Status Table::AdoptWrite(const std::vector<uint8_t>& raw_header, size_t changed_from, const std::vector<uint16_t>& rewritten) {
     RefreshCounts(raw_header, &header_);
-    file_->GrowTo(uint64_t(header_.header_size) + uint64_t(header_.file_blocks) * header_.block_size);
+    PX_RETURN_IF_ERROR(file_->UpdateSize());
     if (changed_from > chain_.size()) changed_from = chain_.size();
     uint64_t records = changed_from == 0 ? 0 : chain_[changed_from - 1].first_record + chain_[changed_from - 1].record_count;
     ordinal_of_block_.resize(size_t(header_.file_blocks) + 1, -1);

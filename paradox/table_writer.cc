@@ -77,11 +77,26 @@ Status TableWriter::LoadPrimaryIndex() {
     primary_path_ = table_->is_keyed() ? CompanionPath(path_, "PX") : std::string();
     if (primary_path_.empty()) return Status::Ok();
     Status s = TreeWriter::Load(primary_path_, table_->chain(), &primary_);
-    if (s.ok() && primary_->stamp() == header_[0x2D]) return Status::Ok();
-    if (!s.ok() && !s.IsCorruption()) return s;
+    // Other programs do not always keep the stamps in step; an index that
+    // still matches the data blocks is kept.
+    if (s.ok() && primary_->stamp() != header_[0x2D]) s = CheckPrimaryKeys();
+    if (s.ok()) return Status::Ok();
+    if (!s.IsCorruption()) return s;
     PX_RETURN_IF_ERROR(RebuildPrimaryIndex());
     PX_RETURN_IF_ERROR(table_->ReopenPrimaryIndex());
     return TreeWriter::Load(primary_path_, table_->chain(), &primary_);
+}
+
+Status TableWriter::CheckPrimaryKeys() const {
+    PX_RETURN_IF_ERROR(primary_->CheckEntryCount());
+    uint32_t width = table_->header().KeyWidth();
+    for (const ChainEntry& e : table_->chain()) {
+        if (e.record_count == 0) continue;
+        BlockRef block;
+        PX_RETURN_IF_ERROR(table_->blocks().ReadBlock(e.block, &block));
+        PX_RETURN_IF_ERROR(primary_->CheckFirstKey(e.block, block->Record(0), width));
+    }
+    return Status::Ok();
 }
 
 Status TableWriter::LoadSecondaryIndexes() {

@@ -9,8 +9,9 @@
 // with the new record count and the next change stamp (byte 0x2D), (4) the
 // changed .PX blocks, then the .PX header with that stamp, (5) per secondary
 // index the .X blocks, the .Y and last the .X header with the stamp. An index
-// whose stamp differs from the table's was interrupted and is rebuilt from
-// the data blocks before the next change. Durable writers also fsync before
+// whose stamp differs from the table's may have been interrupted: it is
+// compared with the data blocks and, unless it still matches them, rebuilt
+// before the next change. Durable writers also fsync before
 // and after every header. The whole post runs under the write lock on the
 // .DB, and the writer keeps what it read between posts for as long as the
 // table's files show no change by anyone else.
@@ -65,6 +66,9 @@ private:
     TableWriter() = default;
     Status Load();
     Status LoadPrimaryIndex();
+    // The loaded .PX counts its entries right and every leaf entry holds its
+    // block's first key.
+    Status CheckPrimaryKeys() const;
     Status LoadSecondaryIndexes();
     Status LockFresh();
     bool StillFresh() const;

@@ -1,5 +1,7 @@
 #include "paradox/tree_writer.h"
 
+#include <algorithm>
+
 #include "paradox/bytes.h"
 #include "paradox/crypt.h"
 #include "paradox/file.h"
@@ -46,8 +48,12 @@ Status TreeWriter::Load(const std::string& path, const std::vector<ChainEntry>& 
 Status TreeWriter::ReadBlocks() {
     uint16_t count = LoadLe16(&header_[0x0C]);
     uint32_t header_size = LoadLe16(&header_[0x02]);
-    std::vector<uint8_t> all(size_t(count) * block_size_);
-    PX_RETURN_IF_ERROR(file_->Read(header_size, all.size(), all.data()));
+    // The file may end inside its last block; the rest reads as zeros.
+    std::vector<uint8_t> all(size_t(count) * block_size_, 0);
+    uint64_t size;
+    PX_RETURN_IF_ERROR(file_->Size(&size));
+    size_t present = size <= header_size ? 0 : size_t(std::min<uint64_t>(all.size(), size - header_size));
+    PX_RETURN_IF_ERROR(file_->Read(header_size, present, all.data()));
     blocks_.assign(size_t(count) + 1, {});
     dirty_blocks_.assign(size_t(count) + 1, false);
     for (uint16_t n = 1; n <= count; ++n) {
@@ -112,6 +118,24 @@ Status TreeWriter::CheckAgainst(const std::vector<ChainEntry>& chain, const std:
         return Status::Corruption(BaseName(path_) + ": " + std::to_string(leaves.size()) + " entries for " + std::to_string(leaf) +
                                   " data blocks");
     return Status::Ok();
+}
+
+Status TreeWriter::CheckFirstKey(uint16_t block, const uint8_t* key, size_t width) const {
+    int leaf = leaf_of_[block];
+    int entry = leaf < 0 ? -1 : EntryOf(nodes_[size_t(leaf)], block);
+    if (entry < 0 || width < key_width_ ||
+        !std::equal(key, key + key_width_, nodes_[size_t(leaf)].entries[size_t(entry)].key.begin()))
+        return Status::Corruption(BaseName(path_) + ": the entry of data block " + std::to_string(block) +
+                                  " does not hold the block's first key");
+    return Status::Ok();
+}
+
+Status TreeWriter::CheckEntryCount() const {
+    uint64_t entries = 0;
+    for (const Node& node : nodes_) entries += node.entries.size();
+    if (entries == LoadLe32(&header_[0x06])) return Status::Ok();
+    return Status::Corruption(BaseName(path_) + ": header counts " + std::to_string(LoadLe32(&header_[0x06])) +
+                              " entries, the blocks hold " + std::to_string(entries));
 }
 
 int TreeWriter::EntryOf(const Node& node, uint16_t child) const {

@@ -33,6 +33,13 @@ public:
     // Data block `block` left the chain.
     void Remove(uint16_t block);
 
+    // The leaf entry of data block `block` must hold the block's first key
+    // (key: its first width bytes); Corruption otherwise.
+    Status CheckFirstKey(uint16_t block, const uint8_t* key, size_t width) const;
+    // The header's entry count (byte 0x06) must count the entries on all
+    // levels; Corruption otherwise.
+    Status CheckEntryCount() const;
+
     bool broken() const { return broken_; }
     void MarkBroken() { broken_ = true; }
     // The stamp that ties the tree to its data file (header byte 0x2C).

@@ -1,7 +1,7 @@
 // pxtool: looks into Paradox tables.
 //   pxtool dump TABLE [--index NAME] [--password P]   records in the canonical form
 //   pxtool info TABLE [--password P]                  header, fields, keys, indexes
-//   pxtool check TABLE [--password P]                 validates; exit 1 on any fault
+//   pxtool check TABLE [--password P]                 validates; exit 1 on any fault (warnings do not count)
 //   pxtool copy SRC DST [--shuffle] [--password P]    rebuilds SRC into DST record by record
 #include <cstdio>
 #include <cstring>
@@ -109,17 +109,21 @@ int Info(const Arguments& args) {
     s = paradox::ListSecondaryIndexes(*table, &indexes);
     if (!s.ok()) return Fail(s);
     for (const paradox::SecondaryIndexInfo& x : indexes) {
+        paradox::IndexLayout layout;
+        s = paradox::ParseIndexLayout(x.header, paradox::BaseName(x.path), &layout);
+        if (!s.ok()) return Fail(s);
         std::cout << "index: " << x.name << " (" << paradox::BaseName(x.path) << ") fields:";
-        for (size_t i = 0; i < x.header.key_fields; ++i) std::cout << " " << x.header.fields[i].name;
+        for (size_t i = 0; i < layout.value_fields; ++i) std::cout << " " << x.header.fields[i].name;
         std::cout << ((x.header.index_flags & 1) ? " case-insensitive" : "") << "\n";
     }
     return 0;
 }
 
 int Check(const Arguments& args) {
-    std::vector<std::string> problems;
-    paradox::Status s = paradox::CheckTable(args.table, args.options, &problems);
+    std::vector<std::string> problems, warnings;
+    paradox::Status s = paradox::CheckTable(args.table, args.options, &problems, &warnings);
     if (!s.ok()) return Fail(s);
+    for (const std::string& w : warnings) std::cout << "warning: " << w << "\n";
     for (const std::string& p : problems) std::cout << p << "\n";
     if (!problems.empty()) return 1;
     std::cout << "ok\n";
