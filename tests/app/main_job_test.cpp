@@ -5,6 +5,7 @@
 #include "platform/codec.h"
 #include "tools/demodata/demo_directory.h"
 #include "program_run.h"
+#include "sources/source_catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,8 @@ protected:
                   "\"Zelvon_Favoriten\"=dword:00000000\r\n"
                   "\"Zelvon_Host_Yahoo\"=\"yahoo." + host +
                   "\"Zelvon_Host_Comdirect\"=\"comdirect." + host +
+                  "\"Zelvon_Host_Onvista\"=\"onvista." + host +
+                  "\"Zelvon_Host_OnvistaZert\"=\"onvistazert.localhost:" + QByteArray::number(httpPort_) + "\"\r\n" +
                   "\"Zelvon_CAFile\"=\"" + dir_.filePath("ca.pem").toUtf8() + "\"\r\n"
                   "\"Zelvon_Browser\"=\"http\"\r\n" + extra);
     }
@@ -140,7 +143,11 @@ TEST_F(MainJobTest, ReportNamesEverySecurityWithOneAttemptAndItsStoredQuote) {
         EXPECT_EQ(s["attempts"].toArray().size(), 1) << s["ZDF"].toString().toStdString();
         EXPECT_EQ(s["reason"].toString(), "quote read");
         EXPECT_GT(s["stored"].toObject()["Kurs"].toDouble(), 0);
-        EXPECT_TRUE(s["address"].toString().startsWith("https://"));
+        // Onvista's DB-Zertifikate pages are plain HTTP.
+        const bool certificate = s["source"].toObject()["index"].toInt() == kSourceOnvista &&
+                                 s["exchange"].toObject()["index"].toInt() == kOnvistaDbZertifikate;
+        EXPECT_TRUE(s["address"].toString().startsWith(certificate ? "http://" : "https://"))
+            << s["address"].toString().toStdString();
     }
     EXPECT_EQ(report["totals"].toObject()["stored"].toInt(), Fetchable());
     EXPECT_TRUE(o.stderrText.contains(QStringLiteral("%1 von %1 Kursen gespeichert").arg(Fetchable())))
