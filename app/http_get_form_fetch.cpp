@@ -231,10 +231,13 @@ void THttpGetForm::FetchAllSecurities(QFile& quoteFile) {
         if (QuoteList.lineCount() > 0) WriteSecurityLines(quoteFile);
         Check(Table1.Next());
         // The abort also moves Table1 past its last record.
-        if (Fetch.aborted)
-            report_.EndEarly(QStringLiteral("aborted"));
-        else if (!Lade && !Table1.Eof())
-            report_.EndEarly(QStringLiteral("%1 failed attempts on %2").arg(kRetries + 1).arg(report_.Current()->ZDF));
+        if (Fetch.aborted) {
+            report_.EndEarly(QStringLiteral("aborted"), QStringLiteral("abgebrochen"));
+        } else if (!Lade && !Table1.Eof()) {
+            const QString zdf = report_.Current()->ZDF;
+            report_.EndEarly(QStringLiteral("%1 failed attempts on %2").arg(kRetries + 1).arg(zdf),
+                             QStringLiteral("%1 Fehlversuche bei %2").arg(kRetries + 1).arg(zdf));
+        }
     }
 }
 

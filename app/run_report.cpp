@@ -132,7 +132,7 @@ QString RunReport::Summary() const {
         for (const auto& [reason, count] : t.failures) reasons << GermanFailureReason(reason);
         text += QStringLiteral("; %1: %2 Fehler (%3)").arg(caption.trimmed()).arg(failed).arg(reasons.join(", "));
     }
-    if (!endedEarly_.isEmpty()) text += QStringLiteral("; Lauf vorzeitig beendet: ") + endedEarly_;
+    if (!endedEarly_.isEmpty()) text += QStringLiteral("; Lauf vorzeitig beendet: ") + endedEarlyGerman_;
     return text;
 }
 

@@ -47,8 +47,12 @@ public:
     // The security begun last.
     SecurityReport* Current() { return securities_.empty() ? nullptr : &securities_.back(); }
     const std::vector<SecurityReport>& securities() const { return securities_; }
-    // The run stopped before the end of the selection; reason in English.
-    void EndEarly(QString reason) { endedEarly_ = std::move(reason); }
+    // The run stopped before the end of the selection: the reason in English
+    // for the report file, in German for the summary.
+    void EndEarly(QString reason, QString german) {
+        endedEarly_ = std::move(reason);
+        endedEarlyGerman_ = std::move(german);
+    }
     const QString& endedEarly() const { return endedEarly_; }
 
     QByteArray ToJson() const;
@@ -60,7 +64,7 @@ public:
 
 private:
     std::vector<SecurityReport> securities_;
-    QString endedEarly_;
+    QString endedEarly_, endedEarlyGerman_;
 };
 
 }  // namespace zelvon

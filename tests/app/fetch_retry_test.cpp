@@ -242,7 +242,7 @@ TEST_F(FetchRetryTest, FourFailuresOnTheThirdOfTenEndTheRunThere) {
     const QString zdf = QString::fromStdString(ByIsin(order[2]).zdf);
     EXPECT_EQ(report["ended"].toString(), "4 failed attempts on " + zdf);
     EXPECT_TRUE(o.stderrText.contains("2 von 3 Kursen gespeichert")) << o.stderrText.toStdString();
-    EXPECT_TRUE(o.stderrText.contains("Lauf vorzeitig beendet: 4 failed attempts on " + zdf))
+    EXPECT_TRUE(o.stderrText.contains("Lauf vorzeitig beendet: 4 Fehlversuche bei " + zdf))
         << o.stderrText.toStdString();
 }
 
