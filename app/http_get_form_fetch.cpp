@@ -133,6 +133,11 @@ void THttpGetForm::SpeedButton3Click() {
         if (intradayStore_->Store(row)) lastStored_ = StoredQuote{row.Kurs, row.Zeit, row.Volumen};
     };
     hooks.fetchButtonsReady = [this] { setFetchButtons(FetchButtons::Idle); };
+    hooks.followup = [this](const QString& address) {
+        Fetch.urlEdit = address;
+        URLEdit->setText(address);
+        retrieval_->NeuGetButtonClick(this);
+    };
 
     const extract::ExtractionOutcome outcome = Extractor.SpeedButton3Click(input, hooks);
     lastExtraction_ = outcome;
@@ -195,6 +200,8 @@ void THttpGetForm::Button1Click() {
         FinishRunReport();
         throw;
     }
+    // A scheduler must learn that securities were left out.
+    if (!report_.endedEarly().isEmpty() && flags_.AnyRun()) exitCode_ = kExitRunFailed;
     Lade = false;
     FinishRunReport();
     quoteFile.close();
@@ -223,6 +230,14 @@ void THttpGetForm::FetchAllSecurities(QFile& quoteFile) {
         }
         if (QuoteList.lineCount() > 0) WriteSecurityLines(quoteFile);
         Check(Table1.Next());
+        // The abort also moves Table1 past its last record.
+        if (Fetch.aborted) {
+            report_.EndEarly(QStringLiteral("aborted"), QStringLiteral("abgebrochen"));
+        } else if (!Lade && !Table1.Eof()) {
+            const QString zdf = report_.Current()->ZDF;
+            report_.EndEarly(QStringLiteral("%1 failed attempts on %2").arg(kRetries + 1).arg(zdf),
+                             QStringLiteral("%1 Fehlversuche bei %2").arg(kRetries + 1).arg(zdf));
+        }
     }
 }
 

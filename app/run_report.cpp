@@ -119,7 +119,8 @@ QByteArray RunReport::ToJson() const {
     }
     const QJsonObject root{{"securities", securities},
                            {"totals", QJsonObject{{"securities", int(securities_.size())}, {"stored", stored}}},
-                           {"sources", perSource}};
+                           {"sources", perSource},
+                           {"ended", endedEarly_.isEmpty() ? QStringLiteral("end of selection") : endedEarly_}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -134,6 +135,7 @@ QString RunReport::Summary() const {
         for (const auto& [reason, count] : t.failures) reasons << GermanFailureReason(reason);
         text += QStringLiteral("; %1: %2 Fehler (%3)").arg(caption.trimmed()).arg(failed).arg(reasons.join(", "));
     }
+    if (!endedEarly_.isEmpty()) text += QStringLiteral("; Lauf vorzeitig beendet: ") + endedEarlyGerman_;
     return text;
 }
 

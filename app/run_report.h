@@ -51,15 +51,24 @@ public:
     // The security begun last.
     SecurityReport* Current() { return securities_.empty() ? nullptr : &securities_.back(); }
     const std::vector<SecurityReport>& securities() const { return securities_; }
+    // The run stopped before the end of the selection: the reason in English
+    // for the report file, in German for the summary.
+    void EndEarly(QString reason, QString german) {
+        endedEarly_ = std::move(reason);
+        endedEarlyGerman_ = std::move(german);
+    }
+    const QString& endedEarly() const { return endedEarly_; }
 
     QByteArray ToJson() const;
-    // "27 von 30 Kursen gespeichert; Onvista: 3 Fehler (Marke nicht gefunden)"
+    // "27 von 30 Kursen gespeichert; Onvista: 3 Fehler (Marke nicht gefunden)",
+    // then why the run stopped early, if it did.
     QString Summary() const;
     // Replaces path; false with the reason in error.
     bool Save(const QString& path, QString* error) const;
 
 private:
     std::vector<SecurityReport> securities_;
+    QString endedEarly_, endedEarlyGerman_;
 };
 
 }  // namespace zelvon

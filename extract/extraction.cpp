@@ -2,6 +2,7 @@
 
 #include "extract/comdirect.h"
 #include "extract/conversions.h"
+#include "extract/onvista.h"
 #include "extract/yahoo.h"
 
 #include <cmath>
@@ -62,6 +63,12 @@ void Extraction::appendLine(const QString& line)
         input.quoteList->appendLine(line);
 }
 
+void Extraction::followUp(const QString& address)
+{
+    if (hooks_.followup)
+        hooks_.followup(address);
+}
+
 ExtractionOutcome QuoteExtractor::SpeedButton3Click(const ExtractionInput& input, const ExtractionHooks& hooks)
 {
     Extraction run(input, hooks, quote);
@@ -90,6 +97,8 @@ SourceEnd QuoteExtractor::dispatch(Extraction& run)
         return yahoo::Extract(run);
     if (IsComdirectSource(run.input.source))
         return comdirect::Extract(run);
+    if (run.input.source == kSourceOnvista)
+        return onvista::Extract(run);
     return SourceEnd::ToStorage;
 }
 

@@ -39,6 +39,9 @@ struct ExtractionHooks {
     std::function<void()> savePage;                   // SpeedButton4Click
     std::function<void(const IntradayRow&)> store;    // the intraday table; swallows its errors
     std::function<void()> fetchButtonsReady;          // GetButton, Button1 on; AbortButton off
+    // URLEdit := the address, then NeuGetButtonClick: the page view then holds
+    // the follow-up page (empty when that fetch failed).
+    std::function<void(const QString& address)> followup;
 };
 
 struct ExtractionOutcome {
@@ -75,10 +78,12 @@ public:
     // Saves the page if asked to, frames a quote of an earlier day with date
     // lines; without a quote line only the date lines are written.
     void reportQuote(const std::optional<QString>& quoteLine);
+    // One line into the quote list, nothing else.
+    void appendLine(const QString& line);
+    // Replaces the page view's text with the page at address.
+    void followUp(const QString& address);
 
 private:
-    void appendLine(const QString& line);
-
     const ExtractionHooks& hooks_;
 };
 

@@ -10,12 +10,18 @@ namespace zelvon {
 
 namespace {
 
+// Pages are mostly ASCII; the Unicode tables are asked only for the rest.
 QString folded(QStringView text)
 {
     QString result(text.size(), Qt::Uninitialized);
     QChar* out = result.data();
-    for (QChar c : text)
-        *out++ = c.toCaseFolded();
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80)
+            *out++ = QChar(u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u);
+        else
+            *out++ = c.toCaseFolded();
+    }
     return result;
 }
 

@@ -1,5 +1,5 @@
-// Extraction of 1 MB pages: realistic Yahoo and comdirect pages padded with
-// markup, the quote near the end or missing. Each iteration extracts from a
+// Extraction of 1 MB pages: realistic Yahoo, comdirect and Onvista pages
+// padded with markup, the quote near the end or missing. Each iteration extracts from a
 // freshly shown page, as after a fetch, so the view's search text is built anew.
 #include "extract/extraction.h"
 
@@ -38,6 +38,17 @@ const char* const kComdirectQuote =
     "<table><tr><th>Umsatz</th>\n<td data-label=\"Tages-Vol.\">1,5&nbsp;Mio</td></tr></table>\n";
 const char* const kComdirectFoot =
     "<p class=\"footnote\">Kurse verz\xf6gert um mindestens 15 Minuten</p>\n</body></html>\n";
+
+const char* const kOnvistaHead =
+    "<!DOCTYPE html><html lang=\"de\"><head><meta charset=\"windows-1252\">"
+    "<title>SAP Aktie | onvista</title></head><body>";
+const char* const kOnvistaQuote =
+    "<div class=\"quote\"><time datetime=\"2024-03-15T17:35:12.000+01:00\">17:35</time>"
+    "<data value=\"176.42\">176,42 EUR</data></div>";
+const char* const kOnvistaOlderQuote =
+    "<div class=\"box\"><span class=\"currentAsk\" data-unit=\"EUR\" price=\"176.42\">176,42</span></div>"
+    "<div>B\xf6rse Frankfurt</div><span class=\"item\">15.03.2024 17:35:12 Uhr</span>";
+const char* const kOnvistaFoot = "<footer>Kurse verz\xf6gert, Angaben ohne Gew\xe4hr</footer></body></html>\n";
 
 // News teasers and related securities, none of them holding a source's markers.
 // Served minified, without line breaks: each break before the quote shifts the
@@ -109,11 +120,31 @@ void BM_ComdirectNoQuote(benchmark::State& state)
     ExtractPage(state, kSourceComdirectAktien, Page(kComdirectHead, "", kComdirectFoot), false);
 }
 
+void BM_OnvistaQuoteNearEnd(benchmark::State& state)
+{
+    ExtractPage(state, kSourceOnvista, Page(kOnvistaHead, kOnvistaQuote, kOnvistaFoot), true);
+}
+
+// The current layout searched in vain first, then the older layout reads it.
+void BM_OnvistaOlderLayoutNearEnd(benchmark::State& state)
+{
+    ExtractPage(state, kSourceOnvista, Page(kOnvistaHead, kOnvistaOlderQuote, kOnvistaFoot), true);
+}
+
+// Every layout searched in vain.
+void BM_OnvistaNoQuote(benchmark::State& state)
+{
+    ExtractPage(state, kSourceOnvista, Page(kOnvistaHead, "", kOnvistaFoot), false);
+}
+
 }  // namespace
 
 BENCHMARK(BM_YahooQuoteNearEnd)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_YahooNoQuote)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComdirectQuoteNearEnd)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComdirectNoQuote)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OnvistaQuoteNearEnd)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OnvistaOlderLayoutNearEnd)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OnvistaNoQuote)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

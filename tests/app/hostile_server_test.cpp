@@ -4,6 +4,7 @@
 #include "app/table_access.h"
 #include "tools/demodata/demo_directory.h"
 #include "hostile_routes.h"
+#include "loopback_server.h"
 #include "program_run.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +16,6 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
-#include <thread>
-
 namespace zelvon {
 namespace {
 
@@ -27,15 +26,9 @@ protected:
         data_ = dir_.filePath("Daten/");
         const auto kit = demodata::CreateDemoDataDirectory(data_.toStdString(), demodata::DemoOptions{});
         ASSERT_TRUE(kit.ok()) << kit.message();
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        // Bound means listening: requests wait in the backlog until the loop runs.
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        server_.start();
     }
-    void TearDown() override {
-        hostile_.Stop();
-        server_.stop();
-        thread_.join();
-    }
+    void TearDown() override { hostile_.Stop(); }
     // Watch list 3 holds one security with a Kennung; the Swiss source
     // fetches it over plain HTTP from the server's route.
     test::ProgramOutcome RunAgainst(const QByteArray& route) {
@@ -48,7 +41,7 @@ protected:
                   "\"VTDATEI\"=\"" + dir_.filePath("aktien.txt").toUtf8() + "\"\r\n"
                   "\"Zelvon_Favoriten\"=dword:00000000\r\n"
                   "\"Zelvon_Gruppe\"=dword:00000004\r\n\"Zelvon_Quelle\"=dword:00000006\r\n"
-                  "\"Zelvon_Host_Swiss\"=\"localhost:" + QByteArray::number(port_) + route + "\"\r\n"
+                  "\"Zelvon_Host_Swiss\"=\"localhost:" + QByteArray::number(server_.port()) + route + "\"\r\n"
                   "\"Zelvon_Browser\"=\"http\"\r\n");
         reg.close();
         return test::RunProgram(dir_.filePath("Quarvinta.reg"), dir_.path(), {"/A", "--report", reportFile()});
@@ -67,10 +60,8 @@ protected:
 
     QTemporaryDir dir_;
     QString data_;
-    httplib::Server server_;
-    test::HostileRoutes hostile_{server_};
-    int port_ = 0;
-    std::thread thread_;
+    test::LoopbackServer server_;
+    test::HostileRoutes hostile_{server_.routes()};
 };
 
 TEST_F(HostileServerRun, EachRunEndsAfterTheLimitStoresNothingAndSaysWhy) {

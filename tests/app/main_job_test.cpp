@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -65,6 +66,8 @@ protected:
                   "\"Zelvon_Favoriten\"=dword:00000000\r\n"
                   "\"Zelvon_Host_Yahoo\"=\"yahoo." + host +
                   "\"Zelvon_Host_Comdirect\"=\"comdirect." + host +
+                  "\"Zelvon_Host_Onvista\"=\"onvista." + host +
+                  "\"Zelvon_Host_OnvistaZert\"=\"onvistazert.localhost:" + QByteArray::number(httpPort_) + "\"\r\n" +
                   "\"Zelvon_CAFile\"=\"" + dir_.filePath("ca.pem").toUtf8() + "\"\r\n"
                   "\"Zelvon_Browser\"=\"http\"\r\n" + extra);
     }
@@ -145,6 +148,24 @@ TEST_F(MainJobTest, ReportNamesEverySecurityWithOneAttemptAndItsStoredQuote) {
     EXPECT_EQ(report["totals"].toObject()["stored"].toInt(), Fetchable());
     EXPECT_TRUE(o.stderrText.contains(QStringLiteral("%1 von %1 Kursen gespeichert").arg(Fetchable())))
         << o.stderrText.toStdString();
+}
+
+TEST_F(MainJobTest, PerGroupSourcesReadIndicesAndWarrantsFromOnvista) {
+    demodata::DemoOptions options;
+    options.internet_defaults = true;
+    ASSERT_TRUE(demodata::CreateDemoDataDirectory(data_.toStdString(), options).ok());
+    const Outcome o = Run({"/A"});
+    EXPECT_EQ(o.exitCode, 0) << o.stderrText.toStdString();
+    const QStringList lines = QuoteFileLines();
+    EXPECT_EQ(lines.size(), Fetchable()) << lines.join('\n').toStdString();
+    // The Dow Jones page is a search result: its quote comes from the follow-up page.
+    for (const char* zdf : {"DAX", "DOW JONES"}) {
+        const QRegularExpression line(QStringLiteral("^%1\t[0-9,]+\t[0-9:]{8}\t\t\tIndex$").arg(QLatin1String(zdf)));
+        EXPECT_EQ(lines.filter(line).size(), 1) << zdf << "\n" << lines.join('\n').toStdString();
+    }
+    EXPECT_EQ(lines.filter(QRegularExpression("\t\t\tDB-OnVista$")).size(), 2) << lines.join('\n').toStdString();
+    const std::map<int32_t, int> rows = IntradayRows();
+    for (const int32_t firma : {201, 202, 301, 302}) EXPECT_EQ(rows.count(firma) ? rows.at(firma) : 0, 1) << firma;
 }
 
 TEST_F(MainJobTest, AFailedPageFetchIsTriedOnceAndReportedWithItsStatus) {

@@ -82,7 +82,8 @@ Fields Parse(const std::string& out)
     return fields;
 }
 
-// The fixed order: nine result lines, the quote list's lines, SavePage, then Ended or nothing.
+// The fixed order: nine result lines, the quote list's lines, Followup or
+// nothing, SavePage, then Ended or nothing.
 void ExpectFixedLayout(const std::string& out)
 {
     const Fields fields = Parse(out);
@@ -92,6 +93,8 @@ void ExpectFixedLayout(const std::string& out)
         EXPECT_EQ(fields[i].first, head[i]) << out;
     size_t i = std::size(head);
     while (i < fields.size() && fields[i].first == "Line")
+        ++i;
+    if (i < fields.size() && fields[i].first == "Followup")
         ++i;
     ASSERT_LT(i, fields.size()) << out;
     EXPECT_EQ(fields[i].first, "SavePage") << out;
@@ -342,6 +345,46 @@ TEST_F(ReplayTool, HostilePagesEndWithTheFixedLayoutOnEverySource)
     // One source of each family: the comdirect sources share their cutting.
     verdict(0, hugePage);
     verdict(3, hugePage);
+}
+
+TEST_F(ReplayTool, OnvistaSearchResultReadsTheFollowupPage)
+{
+    const std::string hit = "https://onvista.localhost/kurs/DE0007164600";
+    const std::string search = Write("search.html", QByteArray("<html><body><h1>Suchergebnis (Treffer: 1)</h1><table><tr>"
+                                                               "<th>Datum</th></tr><tr><td><a href=\"")
+                                                        + hit.c_str() + "\">SAP</a></td></tr></table></body></html>\r\n");
+    const std::string quote = Write("quote.html", "<html><body><h1>SAP</h1><time datetime=\"2024-03-15T17:35:12\">"
+                                                  "17:35</time><data value=\"176.42\">176,42</data></body></html>");
+    const std::vector<std::string> onvista = {"--source", "11", "--entry", "0", search, "--now", kNow, "--zdf", "SAP"};
+
+    std::vector<std::string> args = onvista;
+    args.insert(args.end(), {"--followup", quote});
+    const ToolResult read = Run(args);
+    EXPECT_EQ(read.exitCode, 0) << read.err;
+    ExpectFixedLayout(read.out);
+    EXPECT_TRUE(Contains(read.out, "Icon\t2\nStored\tyes\nLine\tSAP\\t176,42\\t17:35:12\\t\\t\\tAktien\n"
+                                   "Followup\t" + hit + "\nSavePage\tno\n"))
+        << read.out;
+
+    // Without the follow-up page the fetch fails: an empty page view, the prohibition sign.
+    const ToolResult failed = Run(onvista);
+    EXPECT_EQ(failed.exitCode, 0) << failed.err;
+    ExpectFixedLayout(failed.out);
+    EXPECT_EQ(Value(failed.out, "Icon"), "1");
+    EXPECT_EQ(Value(failed.out, "Stored"), "no");
+    EXPECT_EQ(Value(failed.out, "Followup"), hit);
+    EXPECT_TRUE(QuoteListLines(failed.out).empty());
+
+    // A page that is no search result prints no Followup line, even with --followup.
+    const ToolResult direct = Run({"--source", "11", "--entry", "0", quote, "--now", kNow, "--followup", search});
+    EXPECT_EQ(Value(direct.out, "Kurs"), "176,42");
+    EXPECT_FALSE(Contains(direct.out, "Followup")) << direct.out;
+
+    args = onvista;
+    args.insert(args.end(), {"--followup", path("fehlt.html")});
+    const ToolResult missing = Run(args);
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(Contains(missing.err, "fehlt.html")) << missing.err;
 }
 
 TEST_F(ReplayTool, BadArgumentsAndUnreadableFilesExitWithTwo)

@@ -171,8 +171,10 @@ const std::vector<TeletextPage>& KitActiveDdePages() {
 }
 
 const std::vector<SourceDefault>& KitSourceDefaults() {
-    // US shares from Yahoo's international pages, funds from comdirect.
-    static const std::vector<SourceDefault> kDefaults = {{kUsShares, 0, 21}, {kFunds, 1, 0}};
+    // US shares from Yahoo's international pages, funds from comdirect,
+    // warrants from Onvista's DB-Zertifikate pages, indices from Onvista.
+    static const std::vector<SourceDefault> kDefaults = {
+        {kUsShares, 0, 21}, {kFunds, 1, 0}, {kWarrants, 11, 6}, {kIndices, 11, 9}};
     return kDefaults;
 }
 

@@ -63,12 +63,38 @@ int Fail(QTextStream& err, const QString& message)
     return kBadArguments;
 }
 
+// The follow-up fetch as page retrieval does it: the page view is emptied and
+// the hourglass shown first; a failed fetch leaves both, with the
+// prohibition sign instead of the hourglass.
+struct FollowupFetch {
+    std::optional<QString> page;
+    std::optional<QString> address;
+    int picture = extract::kPictureHourglass;
+
+    void run(TextView& pageView, const QString& url)
+    {
+        address = url;
+        pageView.clear();
+        if (page)
+            pageView.setText(*page);
+        else
+            picture = extract::kPictureFailure;
+    }
+};
+
 int Replay(const ReplayOptions& options, QTextStream& out, QTextStream& err)
 {
     QString text;
     QString error;
     if (!ReadPage(options.pageFile, text, error))
         return Fail(err, error);
+    FollowupFetch followup;
+    if (!options.followupFile.isEmpty()) {
+        QString followupText;
+        if (!ReadPage(options.followupFile, followupText, error))
+            return Fail(err, error);
+        followup.page = followupText;
+    }
     const bool storing = options.firma.has_value();
     SecurityTables tables;
     if (storing && !tables.Open(options.storeDirectory, *options.firma, error))
@@ -96,10 +122,13 @@ int Replay(const ReplayOptions& options, QTextStream& out, QTextStream& err)
         if (storing)
             tables.Store(row);
     };
+    hooks.followup = [&](const QString& address) { followup.run(page, address); };
     extract::QuoteExtractor extractor;
-    const extract::ExtractionOutcome outcome = extractor.SpeedButton3Click(input, hooks);
+    extract::ExtractionOutcome outcome = extractor.SpeedButton3Click(input, hooks);
+    if (followup.address && !outcome.picture)
+        outcome.picture = followup.picture;
 
-    PrintReplay(out, extractor.quote, outcome, quoteList);
+    PrintReplay(out, extractor.quote, outcome, quoteList, followup.address);
     if (storing && outcome.stored && !tables.Holds(storedRow))
         err << "zelvon-extract: Kurs nicht in " << tables.intradayPath() << " gespeichert (Firma "
             << storedRow.Firma << ", Zeit " << formats::DateTimeToStr(storedRow.Zeit) << ")\n";

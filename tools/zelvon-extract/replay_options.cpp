@@ -10,6 +10,7 @@ const char* const kReplayUsage =
     "Aufruf: zelvon-extract --source N --entry M SEITENDATEI [--kennung K] [--isin I] [--ticker T]\n"
     "                      [--waehrung W] [--name NAME] [--zdf Z] [--now \"tt.mm.jjjj hh:nn:ss\"]\n"
     "                      [--hidden] [--policy 0|1|2] [--sizetemp N] [--firma N --store VERZEICHNIS]\n"
+    "                      [--followup DATEI]\n"
     "\n"
     "Wertet eine gespeicherte Kursseite so aus, wie Zelvon es nach dem Abruf tut. Die Seitendatei\n"
     "wird als Windows-1252 gelesen. Jeder Lauf beginnt mit einem leeren Kurs.\n"
@@ -29,10 +30,14 @@ const char* const kReplayUsage =
     "  --firma N --store VERZEICHNIS\n"
     "                  speichert den Kurs in VERZEICHNIS/Intraday.db für das Wertpapier N\n"
     "                  aus VERZEICHNIS/Firma.db\n"
+    "  --followup DATEI  die Seite, die der Folgeabruf einer Trefferliste liefert (gelesen wie die\n"
+    "                  Seitendatei); ohne: der Folgeabruf scheitert mit einer HTTP-Fehlerantwort\n"
+    "                  (leere Seitenansicht, Statussymbol 1)\n"
     "\n"
     "Ausgabe, je Zeile Name<TAB>Wert in dieser Reihenfolge: Kurs, Datum (tt.mm.jjjj oder 0), Zeit,\n"
     "Volumen, Bid, Ask, Status, Icon (Bildnummer oder unchanged), Stored (yes|no), je angefügter\n"
-    "Zeile der Kursliste Line (Tab, CR, LF als \\t, \\r, \\n), SavePage (yes|no), zuletzt\n"
+    "Zeile der Kursliste Line (Tab, CR, LF als \\t, \\r, \\n), Followup (die Adresse des\n"
+    "Folgeabrufs, nur wenn eine Trefferliste ihn auslöste), SavePage (yes|no), zuletzt\n"
     "Ended<TAB>at-once, wenn die Auswertung sofort endete.\n"
     "\n"
     "Exit-Status: 0, auch ohne Kurs; 2 falsche Argumente, Datei oder Tabelle nicht lesbar.\n";
@@ -56,7 +61,7 @@ bool TakesValue(const QString& option)
 {
     static const QStringList withValue = {"--source", "--entry", "--kennung", "--isin", "--ticker",
                                           "--waehrung", "--name", "--zdf", "--now", "--policy",
-                                          "--sizetemp", "--firma", "--store"};
+                                          "--sizetemp", "--firma", "--store", "--followup"};
     return withValue.contains(option);
 }
 
@@ -76,6 +81,8 @@ void ApplyText(const QString& option, const QString& value, ReplayOptions& optio
         options.zdf = value;
     else if (option == "--store")
         options.storeDirectory = value;
+    else if (option == "--followup")
+        options.followupFile = value;
 }
 
 // False when value is not usable for option.

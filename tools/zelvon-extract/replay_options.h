@@ -15,6 +15,8 @@ struct ReplayOptions {
     int source = -1;
     int entry = -1;
     QString pageFile;
+    // The page the follow-up fetch returns; empty: that fetch fails with an HTTP error.
+    QString followupFile;
     std::optional<QString> kennung;
     std::optional<QString> isin;
     // No source the replay runs reads a ticker; accepted so the command line stays the same for all.

@@ -51,7 +51,7 @@ QString EscapeLineBreaks(const QString& text)
 }
 
 void PrintReplay(QTextStream& out, const extract::QuoteRecord& quote, const extract::ExtractionOutcome& outcome,
-                 const TextView& quoteList)
+                 const TextView& quoteList, const std::optional<QString>& followupAddress)
 {
     PrintField(out, "Kurs", NumberText(quote.Kurs));
     PrintField(out, "Datum", DateOrZero(quote.Datum));
@@ -65,6 +65,9 @@ void PrintReplay(QTextStream& out, const extract::QuoteRecord& quote, const extr
     PrintField(out, "Stored", YesNo(outcome.stored));
     for (int i = 0; i < quoteList.lineCount(); ++i)
         PrintField(out, "Line", EscapeLineBreaks(quoteList.line(i)));
+    // The address is cut from the page and may hold anything.
+    if (followupAddress)
+        PrintField(out, "Followup", EscapeLineBreaks(*followupAddress));
     PrintField(out, "SavePage", YesNo(outcome.pageSaved));
     if (outcome.endedAtOnce)
         PrintField(out, "Ended", QStringLiteral("at-once"));

@@ -7,14 +7,17 @@
 #include <QString>
 #include <QTextStream>
 
+#include <optional>
+
 namespace zelvon::replay {
 
 // Tab, CR and LF as the two characters \t, \r and \n, so a value stays on one line.
 QString EscapeLineBreaks(const QString& text);
 
 // Kurs, Datum, Zeit, Volumen, Bid, Ask, Status, Icon, Stored, the quote list's
-// lines, SavePage and, when the run ended at once, Ended.
+// lines, Followup when a search result page led to a follow-up fetch, SavePage
+// and, when the run ended at once, Ended.
 void PrintReplay(QTextStream& out, const extract::QuoteRecord& quote, const extract::ExtractionOutcome& outcome,
-                 const TextView& quoteList);
+                 const TextView& quoteList, const std::optional<QString>& followupAddress);
 
 }  // namespace zelvon::replay

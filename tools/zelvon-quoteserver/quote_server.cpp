@@ -36,7 +36,8 @@ std::string IndexPage(const std::vector<std::string>& sources)
         page += " " + name;
     return page + "\n\nYahoo: /quote/<Symbol>\n"
                   "comdirect: /inf/search/aktien.html?IC_BYPASS=1&SEARCH_REDIRECT=true&REDIRECT_TYPE=WKN"
-                  "&SEARCH_VALUE=<Kennung>\n";
+                  "&SEARCH_VALUE=<Kennung>\n"
+                  "Onvista: onvista.<Host>/<ISIN> (US-ISIN: Trefferliste), onvistazert.<Host>/<ISIN>\n";
 }
 
 }  // namespace
@@ -108,7 +109,7 @@ void QuoteServer::Answer(const httplib::Request& request, httplib::Response& res
         response.set_content(IndexPage(catalog_->sourceNames()), "text/plain; charset=utf-8");
         return;
     }
-    const quotepages::QuoteRequest quoteRequest{request.path, request.params};
+    const quotepages::QuoteRequest quoteRequest{request.path, request.params, request.get_header_value("Host")};
     if (auto page = catalog_->Serve(quoteRequest, quotepages::LocalClock::Now())) {
         response.set_content(std::move(page->body), page->contentType);
         return;

@@ -1,6 +1,7 @@
-// Fuzz target: the first bytes choose the source (0 to 8), the exchange entry,
-// the window state, a company-name factor and the clock; the rest is the page
-// text in Windows-1252. The extraction runs twice on one quote record, as the
+// Fuzz target: the first bytes choose the source (0 to 8 or Onvista), the
+// exchange entry, the window state, a company-name factor and the clock; the
+// rest is the page text in Windows-1252, whose second half is also the page a
+// follow-up fetch returns. The extraction runs twice on one quote record, as the
 // main window's record carries values over. Odd pages may give no quote;
 // crashes, undefined behaviour and impossible outcomes may not.
 #include "extract/extraction.h"
@@ -16,7 +17,7 @@ using namespace zelvon;
 using namespace zelvon::extract;
 
 constexpr size_t kSettingBytes = 3;
-constexpr int kSources = 9;
+constexpr int kSources = 10;
 // At most a date line above and below the quote line.
 constexpr int kLinesPerRun = 3;
 
@@ -42,6 +43,12 @@ void Check(const ExtractionOutcome& outcome, const QuoteRecord& quote, int liste
         Require(!outcome.stored);
 }
 
+int Source(uint8_t choice)
+{
+    const int n = choice % kSources;
+    return n < 9 ? n : kSourceOnvista;
+}
+
 DateTime Clock(uint8_t choice)
 {
     const int hours[] = {0, 10, 18, 23};
@@ -55,13 +62,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < kSettingBytes)
         return 0;
     const uint8_t flags = data[1];
-    TextView page(codec::DecodeWindows1252(QByteArrayView(data + kSettingBytes, qsizetype(size - kSettingBytes))));
+    const QString text = codec::DecodeWindows1252(QByteArrayView(data + kSettingBytes, qsizetype(size - kSettingBytes)));
+    TextView page(text);
     TextView quoteList;
     ExtractionInput input;
     input.page = &page;
     input.quoteList = &quoteList;
-    input.source = data[0] % kSources;
-    input.entry = (flags & 1) ? 21 : (flags & 2) ? -1 : 0;
+    input.source = Source(data[0]);
+    input.entry = (flags & 128) ? kOnvistaDbZertifikate : (flags & 1) ? 21 : (flags & 2) ? -1 : 0;
     input.windowVisible = !(flags & 4);
     input.savePolicy = (flags >> 3) % 3;
     input.security.ZDF = QStringLiteral("FUZZ");
@@ -69,10 +77,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     input.SizeTemp = (flags & 64) ? 7000 : double(page.textLength());
     input.now = Clock(data[2]);
 
+    ExtractionHooks hooks;
+    hooks.followup = [&](const QString&) { page.setText(text.mid(text.size() / 2)); };
     QuoteExtractor extractor;
     for (int run = 0; run < 2; ++run) {
+        page.setText(text);
         const int listedBefore = quoteList.lineCount();
-        const ExtractionOutcome outcome = extractor.SpeedButton3Click(input);
+        const ExtractionOutcome outcome = extractor.SpeedButton3Click(input, hooks);
         Check(outcome, extractor.quote, listedBefore, quoteList);
     }
     return 0;

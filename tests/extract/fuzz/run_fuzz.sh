@@ -19,6 +19,9 @@ for page in "$src"/tests/tools/pages/*; do
     for source in 0 1 2 3 4 5 6 7 8; do
         { printf "\\00$source\\000\\002"; cat "$page"; } > "$corpus/$source-$(basename "$page")"
     done
+    # Onvista with the first entry and with the certificate entry.
+    { printf '\011\000\002'; cat "$page"; } > "$corpus/onvista-$(basename "$page")"
+    { printf '\011\200\002'; cat "$page"; } > "$corpus/onvista-zert-$(basename "$page")"
 done
 cd "$build"
 exec ./extraction_fuzzer -max_total_time="$seconds" -rss_limit_mb=2048 \

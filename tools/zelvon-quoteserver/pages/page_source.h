@@ -16,6 +16,7 @@ namespace zelvon::quotepages {
 struct QuoteRequest {
     std::string path;                          // percent-decoded, without the query
     std::multimap<std::string, std::string> query;  // percent-decoded parameters
+    std::string host;                          // the Host header, port included
 };
 
 struct ShownQuote {
