@@ -133,6 +133,7 @@ void THttpGetForm::SpeedButton3Click() {
         if (intradayStore_->Store(row)) lastStored_ = StoredQuote{row.Kurs, row.Zeit, row.Volumen};
     };
     hooks.fetchButtonsReady = [this] { setFetchButtons(FetchButtons::Idle); };
+    hooks.wait = [this](int milliseconds) { retrieval_->Warten(milliseconds); };
 
     const extract::ExtractionOutcome outcome = Extractor.SpeedButton3Click(input, hooks);
     lastExtraction_ = outcome;

@@ -1,7 +1,10 @@
 #include "extract/extraction.h"
 
 #include "extract/comdirect.h"
+#include "extract/consors.h"
 #include "extract/conversions.h"
+#include "extract/teleboerse.h"
+#include "extract/wallstreet.h"
 #include "extract/yahoo.h"
 
 #include <cmath>
@@ -41,11 +44,7 @@ void Extraction::reportFailure()
 
 void Extraction::reportQuote(const QString& quoteLine)
 {
-    if (input.savePolicy == 2) {
-        outcome.pageSaved = true;
-        if (hooks_.savePage)
-            hooks_.savePage();
-    }
+    savePageIfAsked();
     const bool earlierDay = quote.Datum < today();
     if (earlierDay)
         appendLine(DateText(quote.Datum));
@@ -55,10 +54,25 @@ void Extraction::reportQuote(const QString& quoteLine)
     outcome.picture = kPictureQuoteRead;
 }
 
+void Extraction::savePageIfAsked()
+{
+    if (input.savePolicy != 2)
+        return;
+    outcome.pageSaved = true;
+    if (hooks_.savePage)
+        hooks_.savePage();
+}
+
 void Extraction::appendLine(const QString& line)
 {
     if (input.quoteList)
         input.quoteList->appendLine(line);
+}
+
+void Extraction::wait(int milliseconds)
+{
+    if (hooks_.wait)
+        hooks_.wait(milliseconds);
 }
 
 ExtractionOutcome QuoteExtractor::SpeedButton3Click(const ExtractionInput& input, const ExtractionHooks& hooks)
@@ -88,6 +102,12 @@ SourceEnd QuoteExtractor::dispatch(Extraction& run)
         return yahoo::Extract(run);
     if (IsComdirectSource(run.input.source))
         return comdirect::Extract(run);
+    if (run.input.source == kSourceWallstreet)
+        return wallstreet::Extract(run);
+    if (run.input.source == kSourceConsors)
+        return consors::Extract(run);
+    if (run.input.source == kSourceTeleboerse)
+        return teleboerse::Extract(run);
     return SourceEnd::ToStorage;
 }
 

@@ -39,6 +39,7 @@ struct ExtractionHooks {
     std::function<void()> savePage;                   // SpeedButton4Click
     std::function<void(const IntradayRow&)> store;    // the intraday table; swallows its errors
     std::function<void()> fetchButtonsReady;          // GetButton, Button1 on; AbortButton off
+    std::function<void(int)> wait;                    // Warten: milliseconds, window messages processed
 };
 
 struct ExtractionOutcome {
@@ -74,10 +75,12 @@ public:
     void reportFailure();
     // Saves the page if asked to, frames a quote of an earlier day with date lines.
     void reportQuote(const QString& quoteLine);
+    // For sources whose report has its own shape.
+    void savePageIfAsked();
+    void appendLine(const QString& line);
+    void wait(int milliseconds);
 
 private:
-    void appendLine(const QString& line);
-
     const ExtractionHooks& hooks_;
 };
 

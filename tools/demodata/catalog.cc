@@ -26,9 +26,9 @@ const std::vector<Security>& KitSecurities() {
          "Hauptversammlung jedes Jahr im Juni in Stuttgart; Dividende wird am dritten Börsentag danach gezahlt. "
          "Werke in Göppingen, Zwickau und Linz.",
          1.85, 2.40, 0.60, 12500000},
-        {9, "Straßenbahn Köln AG", "765432", "765432", "DE0007654321", "SBK.DE", "EUR", kGermanShares, 9, 1, false,
+        {9, "Straßenbahn Köln AG", "765432", "765432", "DE0007654321", "SBK.DE", "EUR", kSmallCaps, 9, 1, false,
          "STRASSENB", "SBK G", "", "", "", "", 0.42, 1.10, 0.20, 4000000},
-        {10, "Bäckerei Öhlmann & Söhne KGaA", "876543", "876543", "DE0008765432", "BOE.DE", "EUR", kGermanShares, 10, 1, false,
+        {10, "Bäckerei Öhlmann & Söhne KGaA", "876543", "876543", "DE0008765432", "BOE.DE", "EUR", kSmallCaps, 10, 1, false,
          "OEHLMANN", "BOE G", "", "", "https://www.oehlmann.example", "Brötchen, Brezeln, Kuchen.", 0.95, 1.30, 0.35, 2100000},
         {11, "Überseehandel Altbestand GmbH", "", "", "DE0001234566", "", "EUR", kGermanShares, 10, 4, true,
          "UEBERSEE", "", "", "", "", "Ohne Kennung: wird nie abgefragt.", 0, 0, 0, 0},
@@ -54,7 +54,7 @@ const std::vector<Security>& KitSecurities() {
          "VW VZ", "VOW3 G", "", "", "https://www.volkswagen.de", "", 35.14, 50.00, 9.06, 206205445},
         {22, "Münchener Rückversicherungs-Gesellschaft AG", "843002", "843002", "DE0008430026", "MUV2.DE", "EUR",
          kGermanShares, 4, 1, true, "MUENCH RUE", "MUV2 G", "", "", "https://www.munichre.com", "", 32.00, 40.00, 15.00, 137000000},
-        {23, "Löwenbräu Süd Brauerei AG", "912345", "912345", "DE0009123450", "LSB.DE", "EUR", kGermanShares, 10, 1, false,
+        {23, "Löwenbräu Süd Brauerei AG", "912345", "912345", "DE0009123450", "LSB.DE", "EUR", kSmallCaps, 10, 1, false,
          "LOEWENBR", "LSB G", "", "", "", "", 1.10, 1.50, 0.50, 3000000},
         {24, "Amazon.com Inc.", "906866", "906866", "US0231351067", "AMZN", "USD", kUsShares, 11, 2, false,
          "AMAZON", "AMZN", "", "", "https://www.amazon.com", "", 2.90, 8.00, 0, 10400000000},
@@ -78,7 +78,7 @@ const std::vector<NamedIndex>& KitGroups() {
     static const std::vector<NamedIndex> kGroups = {
         {kAllGroup, "Alle Werte"},       {kGermanShares, "Aktien Deutschland"}, {kUsShares, "Aktien USA"},
         {kSwissShares, "Aktien Schweiz"}, {kFunds, "Fonds"},                     {kWarrants, "Optionsscheine"},
-        {kIndices, "Indizes"},
+        {kIndices, "Indizes"},          {kSmallCaps, "Nebenwerte"},
     };
     return kGroups;
 }
@@ -171,8 +171,11 @@ const std::vector<TeletextPage>& KitActiveDdePages() {
 }
 
 const std::vector<SourceDefault>& KitSourceDefaults() {
-    // US shares from Yahoo's international pages, funds from comdirect.
-    static const std::vector<SourceDefault> kDefaults = {{kUsShares, 0, 21}, {kFunds, 1, 0}};
+    // US shares from Yahoo's international pages, funds from comdirect, warrants
+    // from wallstreet-online by ISIN, small caps from Consors by WKN, indices
+    // from Teleboerse by ISIN.
+    static const std::vector<SourceDefault> kDefaults = {
+        {kUsShares, 0, 21}, {kFunds, 1, 0}, {kWarrants, 10, 0}, {kSmallCaps, 12, 0}, {kIndices, 14, 2}};
     return kDefaults;
 }
 

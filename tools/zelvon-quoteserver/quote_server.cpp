@@ -36,7 +36,10 @@ std::string IndexPage(const std::vector<std::string>& sources)
         page += " " + name;
     return page + "\n\nYahoo: /quote/<Symbol>\n"
                   "comdirect: /inf/search/aktien.html?IC_BYPASS=1&SEARCH_REDIRECT=true&REDIRECT_TYPE=WKN"
-                  "&SEARCH_VALUE=<Kennung>\n";
+                  "&SEARCH_VALUE=<Kennung>\n"
+                  "wallstreet-online: /informer/?spid=ws&informer_searchkey=<ISIN>, /aktien/realtime?wkn=<Kennung>\n"
+                  "Consors: /euroWebDe/-?...&pattern=<Kennung>\n"
+                  "Teleboerse: /boersenkurse/suche/?suchbegriff=<ISIN>\n";
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "tools/zelvon-quoteserver/pages/page_catalog.h"
 
 #include "tools/zelvon-quoteserver/pages/comdirect_page.h"
+#include "tools/zelvon-quoteserver/pages/consors_page.h"
+#include "tools/zelvon-quoteserver/pages/teleboerse_page.h"
+#include "tools/zelvon-quoteserver/pages/wallstreet_page.h"
 #include "tools/zelvon-quoteserver/pages/yahoo_page.h"
 
 namespace zelvon::quotepages {
@@ -10,6 +13,9 @@ std::unique_ptr<PageCatalog> PageCatalog::WithBuiltSources()
     auto catalog = std::make_unique<PageCatalog>();
     catalog->Add(std::make_unique<YahooPages>());
     catalog->Add(std::make_unique<ComdirectPages>());
+    catalog->Add(std::make_unique<WallstreetPages>());
+    catalog->Add(std::make_unique<ConsorsPages>());
+    catalog->Add(std::make_unique<TeleboersePages>());
     return catalog;
 }
 
