@@ -73,8 +73,7 @@ void ReadInformer(Extraction& run)
     QString s = cut.window();
     DeleteThrough(s, u"Kurs");
     DeleteThrough(s, u"trade");
-    DeleteThrough(s, u"trade");
-    q.Kurswert = TagValueAfter(s, u">");
+    q.Kurswert = TagValueAfter(s, u"trade");
     ReplaceFirst(q.Kurswert, u',', u'.');
     q.Kurs = DotToFloat(q.Kurswert).value_or(0);
     run.outcome.status = q.Kurs > 0 ? kQuoteRead : kPriceNotPositive;

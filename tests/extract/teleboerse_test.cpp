@@ -27,18 +27,15 @@ QString ResultPage(const QString& timeCell, const QString& priceCell, const QStr
     return page + ResultRow(timeCell, priceCell);
 }
 
-Harness WithIsin()
-{
-    Harness h;
-    h.input.security.ISIN = kIsin;
-    return h;
-}
+struct WithIsin : Harness {
+    WithIsin() { input.security.ISIN = kIsin; }
+};
 
 }  // namespace
 
 TEST(Teleboerse, WaitsThenReadsTimeAndPriceOfTheRow)
 {
-    Harness h = WithIsin();
+    WithIsin h;
     const ExtractionOutcome out = h.run(kSourceTeleboerse, {ResultPage("14:05", "12,34")}, 2);
     EXPECT_EQ(h.waits, std::vector<int>{1000});
     EXPECT_DOUBLE_EQ(h.quote().Kurs, 12.34);
@@ -52,7 +49,7 @@ TEST(Teleboerse, WaitsThenReadsTimeAndPriceOfTheRow)
 
 TEST(Teleboerse, DayCellWithoutYearIsThisYearsDateWithTheCurrentTime)
 {
-    Harness h = WithIsin();
+    WithIsin h;
     h.run(kSourceTeleboerse, {ResultPage("12.03.", "12,34")}, 2);
     EXPECT_EQ(h.quote().Datum, *formats::EncodeDate(2024, 3, 12));
     EXPECT_EQ(h.quote().Zeit, "");
@@ -67,11 +64,11 @@ TEST(Teleboerse, DayCellWithoutYearIsThisYearsDateWithTheCurrentTime)
 
 TEST(Teleboerse, PriceByCommaThenByDotAndNeitherWithThousandsDot)
 {
-    Harness h = WithIsin();
+    WithIsin h;
     h.run(kSourceTeleboerse, {ResultPage("14:05", "12.5")}, 2);
     EXPECT_DOUBLE_EQ(h.quote().Kurs, 12.5);
 
-    Harness bad = WithIsin();
+    WithIsin bad;
     const ExtractionOutcome out = bad.run(kSourceTeleboerse, {ResultPage("14:05", "1.234,56")}, 2);
     EXPECT_EQ(out.status, kPriceNotANumber);
     EXPECT_EQ(out.picture, kPictureFailure);
@@ -82,7 +79,7 @@ TEST(Teleboerse, PriceByCommaThenByDotAndNeitherWithThousandsDot)
 
 TEST(Teleboerse, ZeroPriceIsAFailureNotARead)
 {
-    Harness h = WithIsin();
+    WithIsin h;
     const ExtractionOutcome out = h.run(kSourceTeleboerse, {ResultPage("14:05", "0,00")}, 2);
     EXPECT_EQ(out.status, kPriceNotPositive);
     EXPECT_EQ(out.picture, kPictureFailure);
@@ -92,7 +89,7 @@ TEST(Teleboerse, ZeroPriceIsAFailureNotARead)
 
 TEST(Teleboerse, ReportsWhileHiddenAndNeverSavesThePage)
 {
-    Harness h = WithIsin();
+    WithIsin h;
     h.input.windowVisible = false;
     h.input.savePolicy = 2;
     h.run(kSourceTeleboerse, {ResultPage("14:05", "12,34")}, 2);
@@ -116,7 +113,7 @@ TEST(Teleboerse, WithoutTheIsinTheSingleHitPlacesTheRow)
 
 TEST(Teleboerse, NoMarkerOrNoPriceCellReadsNothingAndLeavesTheIcon)
 {
-    Harness none = WithIsin();
+    WithIsin none;
     const ExtractionOutcome noHit = none.run(kSourceTeleboerse, {"<div>Keine Treffer</div>"}, 2);
     EXPECT_EQ(none.waits, std::vector<int>{1000});
     EXPECT_FALSE(noHit.picture);
@@ -124,7 +121,7 @@ TEST(Teleboerse, NoMarkerOrNoPriceCellReadsNothingAndLeavesTheIcon)
 
     QString page = ResultPage("14:05", "12,34");
     page.truncate(page.indexOf("<td class=\"kurs\""));
-    Harness h = WithIsin();
+    WithIsin h;
     const ExtractionOutcome noPrice = h.run(kSourceTeleboerse, {page}, 2);
     EXPECT_FALSE(noPrice.picture);
     EXPECT_TRUE(h.listed().isEmpty());
