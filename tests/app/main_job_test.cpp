@@ -175,7 +175,8 @@ TEST_F(MainJobTest, MixedWebSourcesStoreOneQuoteEachAndTheQuoteFileKeepsTheRunOr
     ASSERT_EQ(o.exitCode, 0) << o.stderrText.toStdString();
     const QJsonArray securities = ReadReport(reportFile)["securities"].toArray();
     const QStringList lines = QuoteFileLines();
-    ASSERT_EQ(lines.size(), securities.size()) << lines.join('\n').toStdString();
+    ASSERT_EQ(lines.size(), securities.size())
+        << lines.join('\n').toStdString() << "\n" << QJsonDocument(securities).toJson().toStdString();
 
     const std::map<int32_t, int> after = IntradayRows();
     std::set<int> seenSources;

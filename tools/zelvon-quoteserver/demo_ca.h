@@ -23,7 +23,8 @@ using KeyPtr = std::unique_ptr<EVP_PKEY, KeyFree>;
 // Every name a demo address may use: localhost, any *.localhost (one name per
 // source below it) and the loopback address.
 inline constexpr const char* kServerNames =
-    "DNS:localhost,DNS:*.localhost,DNS:yahoo.localhost,DNS:comdirect.localhost,IP:127.0.0.1";
+    "DNS:localhost,DNS:*.localhost,DNS:yahoo.localhost,DNS:comdirect.localhost,DNS:wallstreet.localhost,"
+    "DNS:consors.localhost,DNS:teleboerse.localhost,IP:127.0.0.1";
 
 struct DemoCertificates {
     CertificatePtr caCertificate;
