@@ -138,6 +138,7 @@ void THttpGetForm::SpeedButton3Click() {
         URLEdit->setText(address);
         retrieval_->NeuGetButtonClick(this);
     };
+    hooks.wait = [this](int milliseconds) { retrieval_->Warten(milliseconds); };
 
     const extract::ExtractionOutcome outcome = Extractor.SpeedButton3Click(input, hooks);
     lastExtraction_ = outcome;

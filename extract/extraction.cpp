@@ -1,8 +1,11 @@
 #include "extract/extraction.h"
 
 #include "extract/comdirect.h"
+#include "extract/consors.h"
 #include "extract/conversions.h"
 #include "extract/onvista.h"
+#include "extract/teleboerse.h"
+#include "extract/wallstreet.h"
 #include "extract/yahoo.h"
 
 #include <cmath>
@@ -42,11 +45,7 @@ void Extraction::reportFailure()
 
 void Extraction::reportQuote(const std::optional<QString>& quoteLine)
 {
-    if (input.savePolicy == 2) {
-        outcome.pageSaved = true;
-        if (hooks_.savePage)
-            hooks_.savePage();
-    }
+    savePageIfAsked();
     const bool earlierDay = quote.Datum < today();
     if (earlierDay)
         appendLine(DateText(quote.Datum));
@@ -55,6 +54,15 @@ void Extraction::reportQuote(const std::optional<QString>& quoteLine)
     if (earlierDay)
         appendLine(DateText(today()));
     outcome.picture = kPictureQuoteRead;
+}
+
+void Extraction::savePageIfAsked()
+{
+    if (input.savePolicy != 2)
+        return;
+    outcome.pageSaved = true;
+    if (hooks_.savePage)
+        hooks_.savePage();
 }
 
 void Extraction::appendLine(const QString& line)
@@ -67,6 +75,12 @@ void Extraction::followUp(const QString& address)
 {
     if (hooks_.followup)
         hooks_.followup(address);
+}
+
+void Extraction::wait(int milliseconds)
+{
+    if (hooks_.wait)
+        hooks_.wait(milliseconds);
 }
 
 ExtractionOutcome QuoteExtractor::SpeedButton3Click(const ExtractionInput& input, const ExtractionHooks& hooks)
@@ -99,6 +113,12 @@ SourceEnd QuoteExtractor::dispatch(Extraction& run)
         return comdirect::Extract(run);
     if (run.input.source == kSourceOnvista)
         return onvista::Extract(run);
+    if (run.input.source == kSourceWallstreet)
+        return wallstreet::Extract(run);
+    if (run.input.source == kSourceConsors)
+        return consors::Extract(run);
+    if (run.input.source == kSourceTeleboerse)
+        return teleboerse::Extract(run);
     return SourceEnd::ToStorage;
 }
 

@@ -42,6 +42,7 @@ struct ExtractionHooks {
     // URLEdit := the address, then NeuGetButtonClick: the page view then holds
     // the follow-up page (empty when that fetch failed).
     std::function<void(const QString& address)> followup;
+    std::function<void(int)> wait;                    // Warten: milliseconds, window messages processed
 };
 
 struct ExtractionOutcome {
@@ -78,10 +79,13 @@ public:
     // Saves the page if asked to, frames a quote of an earlier day with date
     // lines; without a quote line only the date lines are written.
     void reportQuote(const std::optional<QString>& quoteLine);
+    // For sources whose report has its own shape.
+    void savePageIfAsked();
     // One line into the quote list, nothing else.
     void appendLine(const QString& line);
     // Replaces the page view's text with the page at address.
     void followUp(const QString& address);
+    void wait(int milliseconds);
 
 private:
     const ExtractionHooks& hooks_;

@@ -1,5 +1,6 @@
-// Extraction of 1 MB pages: realistic Yahoo, comdirect and Onvista pages
-// padded with markup, the quote near the end or missing. Each iteration extracts from a
+// Extraction of 1 MB pages: realistic Yahoo, comdirect, Onvista,
+// wallstreet-online, Consors and Teleboerse pages padded with markup, the
+// quote near the end or missing. Each iteration extracts from a
 // freshly shown page, as after a fetch, so the view's search text is built anew.
 #include "extract/extraction.h"
 
@@ -49,6 +50,43 @@ const char* const kOnvistaOlderQuote =
     "<div class=\"box\"><span class=\"currentAsk\" data-unit=\"EUR\" price=\"176.42\">176,42</span></div>"
     "<div>B\xf6rse Frankfurt</div><span class=\"item\">15.03.2024 17:35:12 Uhr</span>";
 const char* const kOnvistaFoot = "<footer>Kurse verz\xf6gert, Angaben ohne Gew\xe4hr</footer></body></html>\n";
+QString Blanks(int n)
+{
+    return QString(n, u' ');
+}
+
+// The informer's quote block: price, time and volume at their distances from
+// the second "Letzter Kurs".
+QString WallstreetQuote()
+{
+    return QStringLiteral("<nav><a href=\"#kurs\">Letzter Kurs</a></nav><h2>Letzter Kurs</h2>") + Blanks(580) +
+           "<div class=\"Kurs\"><span class=\"tradeBox\"><span class=\"trade\">123,45</span> EUR</span></div>" +
+           Blanks(900) + "<span class=\"tradeTime\">17:35:12</span>" + Blanks(470) +
+           "<table><tr><td>Volumen</td><td>1,234567 Mio St\u00fcck</td></tr></table>\n";
+}
+
+// The date element's title holds the point 198 characters after the price marker.
+QString ConsorsQuote()
+{
+    return QStringLiteral("<div class=\"snapshot\"><span class=\"price price-up\">1.234,56</span> EUR"
+                          "<span class=\"datetime\" title=\"Kurszeit") + Blanks(160) +
+           "\" data-field=\"price.DATETIME_PRICE\" data-format=\"dd.MM.yyyy\">15.03.2024</span> "
+           "<span data-format=\"HH:mm\">17:35</span></div><div class=\"details\"><span class=\"price price-up\">"
+           "1.234,56</span> EUR</div><table><tr><td><span>Tagesumsatz</span>1.234.567&nbsp;</td></tr></table>\n";
+}
+
+// The result row 3 600 characters after the ISIN in the search head.
+QString TeleboerseQuote()
+{
+    return QStringLiteral("<div class=\"suche\">1 Treffer f\u00fcr <b>DE0007164600</b></div>") + Blanks(3580) +
+           "<table><tr><td class=\"isin\">DE0007164600</td><td class=\"name\">SAP SE</td><td>Xetra</td>"
+           "<td class=\"zeit\">17:35</td><td class=\"kurs\"><span class=\"wert\">123,45</span> EUR</td></tr></table>\n";
+}
+
+// Served without line breaks above the quote: each one would move the fixed-distance cuts.
+const char* const kOneLineHead =
+    "<!DOCTYPE html><html lang=\"de\"><head><meta charset=\"windows-1252\"><title>SAP SE | Kurs</title></head><body>";
+const char* const kShortFoot = "<footer>Angaben ohne Gew\xe4hr</footer></body></html>\n";
 
 // News teasers and related securities, none of them holding a source's markers.
 // Served minified, without line breaks: each break before the quote shifts the
@@ -63,16 +101,23 @@ QString PaddingRow(int n)
                           "</td><td class=\"table__column--right\">%1,25</td></tr>").arg(number);
 }
 
+QString Page(const char* head, const QString& quote, const char* foot);
+
 QString Page(const char* head, const char* quote, const char* foot)
 {
+    return Page(head, QString::fromLatin1(quote), foot);
+}
+
+QString Page(const char* head, const QString& quote, const char* foot)
+{
     QString page = QString::fromLatin1(head);
-    const QString tail = QString::fromLatin1(quote) + QString::fromLatin1(foot);
+    const QString tail = quote + QString::fromLatin1(foot);
     for (int n = 0; page.size() + tail.size() < kPageSize; ++n)
         page += PaddingRow(n);
     return page + tail;
 }
 
-void ExtractPage(benchmark::State& state, int source, const QString& text, bool quoteExpected)
+void ExtractPage(benchmark::State& state, int source, int entry, const QString& text, bool quoteExpected)
 {
     TextView page;
     TextView quoteList;
@@ -80,8 +125,9 @@ void ExtractPage(benchmark::State& state, int source, const QString& text, bool 
     input.page = &page;
     input.quoteList = &quoteList;
     input.security.ZDF = QStringLiteral("SAP");
+    input.security.ISIN = QStringLiteral("DE0007164600");
     input.source = source;
-    input.entry = 0;
+    input.entry = entry;
     input.now = *formats::EncodeDate(2024, 3, 15) + *formats::EncodeTime(18, 0, 0);
     for (auto _ : state) {
         state.PauseTiming();
@@ -98,6 +144,11 @@ void ExtractPage(benchmark::State& state, int source, const QString& text, bool 
         }
     }
     state.SetBytesProcessed(state.iterations() * text.size());
+}
+
+void ExtractPage(benchmark::State& state, int source, const QString& text, bool quoteExpected)
+{
+    ExtractPage(state, source, 0, text, quoteExpected);
 }
 
 void BM_YahooQuoteNearEnd(benchmark::State& state)
@@ -137,6 +188,21 @@ void BM_OnvistaNoQuote(benchmark::State& state)
     ExtractPage(state, kSourceOnvista, Page(kOnvistaHead, "", kOnvistaFoot), false);
 }
 
+void BM_WallstreetQuoteNearEnd(benchmark::State& state)
+{
+    ExtractPage(state, kSourceWallstreet, kWallstreetIsin, Page(kOneLineHead, WallstreetQuote(), kShortFoot), true);
+}
+
+void BM_ConsorsQuoteNearEnd(benchmark::State& state)
+{
+    ExtractPage(state, kSourceConsors, kEntryWkn, Page(kOneLineHead, ConsorsQuote(), kShortFoot), true);
+}
+
+void BM_TeleboerseQuoteNearEnd(benchmark::State& state)
+{
+    ExtractPage(state, kSourceTeleboerse, kTeleboerseIsin, Page(kOneLineHead, TeleboerseQuote(), kShortFoot), true);
+}
+
 }  // namespace
 
 BENCHMARK(BM_YahooQuoteNearEnd)->Unit(benchmark::kMillisecond);
@@ -146,5 +212,8 @@ BENCHMARK(BM_ComdirectNoQuote)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OnvistaQuoteNearEnd)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OnvistaOlderLayoutNearEnd)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OnvistaNoQuote)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WallstreetQuoteNearEnd)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConsorsQuoteNearEnd)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TeleboerseQuoteNearEnd)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

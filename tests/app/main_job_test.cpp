@@ -3,6 +3,7 @@
 // stored quotes are checked.
 #include "app/table_access.h"
 #include "platform/codec.h"
+#include "sources/source_catalogue.h"
 #include "tools/demodata/demo_directory.h"
 #include "program_run.h"
 
@@ -19,6 +20,7 @@
 #include <QThread>
 
 #include <map>
+#include <set>
 
 #ifdef ZELVON_QUOTESERVER_BINARY
 
@@ -68,6 +70,9 @@ protected:
                   "\"Zelvon_Host_Comdirect\"=\"comdirect." + host +
                   "\"Zelvon_Host_Onvista\"=\"onvista." + host +
                   "\"Zelvon_Host_OnvistaZert\"=\"onvistazert.localhost:" + QByteArray::number(httpPort_) + "\"\r\n" +
+                  "\"Zelvon_Host_Wallstreet\"=\"wallstreet." + host +
+                  "\"Zelvon_Host_Consors\"=\"consors." + host +
+                  "\"Zelvon_Host_Teleboerse\"=\"teleboerse." + host +
                   "\"Zelvon_CAFile\"=\"" + dir_.filePath("ca.pem").toUtf8() + "\"\r\n"
                   "\"Zelvon_Browser\"=\"http\"\r\n" + extra);
     }
@@ -150,7 +155,7 @@ TEST_F(MainJobTest, ReportNamesEverySecurityWithOneAttemptAndItsStoredQuote) {
         << o.stderrText.toStdString();
 }
 
-TEST_F(MainJobTest, PerGroupSourcesReadIndicesAndWarrantsFromOnvista) {
+TEST_F(MainJobTest, PerGroupSourcesReadIndicesAndCertificatesFromOnvista) {
     demodata::DemoOptions options;
     options.internet_defaults = true;
     ASSERT_TRUE(demodata::CreateDemoDataDirectory(data_.toStdString(), options).ok());
@@ -165,7 +170,59 @@ TEST_F(MainJobTest, PerGroupSourcesReadIndicesAndWarrantsFromOnvista) {
     }
     EXPECT_EQ(lines.filter(QRegularExpression("\t\t\tDB-OnVista$")).size(), 2) << lines.join('\n').toStdString();
     const std::map<int32_t, int> rows = IntradayRows();
-    for (const int32_t firma : {201, 202, 301, 302}) EXPECT_EQ(rows.count(firma) ? rows.at(firma) : 0, 1) << firma;
+    for (const int32_t firma : {401, 402, 301, 302}) EXPECT_EQ(rows.count(firma) ? rows.at(firma) : 0, 1) << firma;
+}
+
+// The web sources the demo groups mix, each with the shape of its quote line
+// after ZDF, price and time; an empty shape checks only the start.
+const std::map<int, QString> kMixedWebSources = {
+    {kSourceYahoo, QString()},
+    {kSourceComdirectFonds, QString()},
+    {kSourceOnvista, QString()},
+    {kSourceWallstreet, QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\t\\d*")},
+    {kSourceConsors, QStringLiteral("\\d\\d:\\d\\d:00\\t(\\d+\\t)?")},
+    {kSourceTeleboerse, QStringLiteral("\\d\\d:\\d\\d\\t")},
+};
+
+TEST_F(MainJobTest, MixedWebSourcesStoreOneQuoteEachAndTheQuoteFileKeepsTheRunOrder) {
+    // The kit's per-group defaults spread the groups over the web sources.
+    demodata::DemoOptions options;
+    options.internet_defaults = true;
+    const auto kit = demodata::CreateDemoDataDirectory(data_.toStdString(), options);
+    ASSERT_TRUE(kit.ok()) << kit.message();
+    const std::map<int32_t, int> before = IntradayRows();
+    const QString reportFile = dir_.filePath("bericht.json");
+    const Outcome o = Run({"/A", "--report", reportFile});
+    ASSERT_EQ(o.exitCode, 0) << o.stderrText.toStdString();
+    const QJsonArray securities = ReadReport(reportFile)["securities"].toArray();
+    const QStringList lines = QuoteFileLines();
+    ASSERT_EQ(lines.size(), securities.size())
+        << lines.join('\n').toStdString() << "\n" << QJsonDocument(securities).toJson().toStdString();
+
+    const std::map<int32_t, int> after = IntradayRows();
+    std::set<int> seenSources;
+    for (qsizetype i = 0; i < securities.size(); ++i) {
+        const QJsonObject s = securities[i].toObject();
+        const int source = s["source"].toObject()["index"].toInt();
+        const int32_t firma = s["Firma"].toInt();
+        const std::string where = s["ZDF"].toString().toStdString() + " from source " + std::to_string(source);
+        seenSources.insert(source);
+        EXPECT_EQ(s["reason"].toString(), "quote read") << where;
+        const auto was = before.find(firma);
+        EXPECT_EQ(after.at(firma) - (was == before.end() ? 0 : was->second), 1) << where;
+
+        const QString price = QString::number(s["stored"].toObject()["Kurs"].toDouble(), 'g', 15).replace('.', ',');
+        const QString start = s["ZDF"].toString() + u'\t' + price + u'\t';
+        EXPECT_TRUE(lines[i].startsWith(start)) << where << ": " << lines[i].toStdString();
+        const auto shape = kMixedWebSources.find(source);
+        ASSERT_NE(shape, kMixedWebSources.end()) << where << " is no source of the mix";
+        if (!shape->second.isEmpty()) {
+            const QRegularExpression rest(QRegularExpression::anchoredPattern(shape->second));
+            EXPECT_TRUE(rest.match(lines[i].mid(start.size())).hasMatch()) << where << ": " << lines[i].toStdString();
+        }
+    }
+    for (const auto& [source, shape] : kMixedWebSources)
+        EXPECT_TRUE(seenSources.count(source)) << "no security fetched from source " << source;
 }
 
 TEST_F(MainJobTest, AFailedPageFetchIsTriedOnceAndReportedWithItsStatus) {

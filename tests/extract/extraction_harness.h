@@ -25,6 +25,7 @@ struct Harness {
     std::vector<IntradayRow> rows;
     int buttonsReady = 0;
     int pagesSaved = 0;
+    std::vector<int> waits;  // Warten calls, in milliseconds
 
     Harness()
     {
@@ -45,6 +46,7 @@ struct Harness {
         hooks.savePage = [this] { ++pagesSaved; };
         hooks.store = [this](const IntradayRow& row) { rows.push_back(row); };
         hooks.fetchButtonsReady = [this] { ++buttonsReady; };
+        hooks.wait = [this](int milliseconds) { waits.push_back(milliseconds); };
         return extractor.SpeedButton3Click(input, hooks);
     }
 

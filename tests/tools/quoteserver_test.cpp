@@ -3,6 +3,7 @@
 #include "extract/extraction.h"
 #include "platform/codec.h"
 #include "platform/text_view.h"
+#include "sources/http_browser_engine.h"
 #include "sources/http_client.h"
 #include "tools/zelvon-quoteserver/pages/page_catalog.h"
 
@@ -319,6 +320,38 @@ OnvistaRead ReadOnvista(pages::PageCatalog& catalog, const pages::QuoteRequest& 
     extract::QuoteExtractor extractor;
     result.read.outcome = extractor.SpeedButton3Click(input, hooks);
     result.read.quote = extractor.quote;
+struct SmallerSourceCase {
+    int source;
+    int entry;
+    std::string path;
+    std::string key;
+    bool browser;  // the page view holds the body's inner HTML
+};
+
+const SmallerSourceCase kSmallerSources[] = {
+    {zelvon::kSourceWallstreet, zelvon::kWallstreetIsin, "/informer/", "informer_searchkey", true},
+    {zelvon::kSourceWallstreet, zelvon::kWallstreetLsWkn, "/aktien/realtime", "wkn", true},
+    {zelvon::kSourceConsors, zelvon::kEntryWkn, "/euroWebDe/-", "pattern", false},
+    {zelvon::kSourceTeleboerse, zelvon::kTeleboerseIsin, "/boersenkurse/suche/", "suchbegriff", true},
+};
+
+Extracted ExtractShown(const SmallerSourceCase& c, const std::string& body, const std::string& isin,
+                       zelvon::DateTime now)
+{
+    const QString text = zelvon::codec::DecodeWindows1252(QByteArray::fromStdString(body));
+    zelvon::TextView page(c.browser ? zelvon::BodyInnerHtml(text) : text);
+    extract::ExtractionInput input;
+    input.page = &page;
+    input.security.ZDF = "DEMO";
+    input.security.ISIN = QString::fromStdString(isin);
+    input.source = c.source;
+    input.entry = c.entry;
+    input.SizeTemp = double(page.textLength());
+    input.now = now;
+    extract::QuoteExtractor extractor;
+    Extracted result;
+    result.outcome = extractor.SpeedButton3Click(input);
+    result.quote = extractor.quote;
     return result;
 }
 
@@ -353,4 +386,44 @@ TEST(QuotePages, OnvistaPagesReadAsTheQuoteTheyShow)
     }
     EXPECT_FALSE(catalog->Serve({"/", {}, "onvista.localhost:8443"}, clock));
     EXPECT_FALSE(catalog->Serve({"/DE0008469008", {}, "localhost:8443"}, clock));
+TEST(QuotePages, SmallerWebSourcesReadAsTheQuoteTheyShow)
+{
+    const pages::LocalClock shown{2024, 3, 15, 17, 35, 20};
+    const zelvon::DateTime now = *formats::EncodeDate(2024, 3, 15) + *formats::EncodeTime(18, 0, 0);
+    // Identifiers that carry the pages' markers; short enough to stand printed as they are.
+    const std::string identifiers[] = {"DE0007164600", "HX1234", "Letzter Kurs trade Volumen Tsd",
+                                       ";bid price price- Tagesumsatz HH:mm"};
+    auto catalog = pages::PageCatalog::WithBuiltSources();
+    for (const SmallerSourceCase& c : kSmallerSources) {
+        for (const std::string& identifier : identifiers) {
+            for (int request = 0; request < 20; ++request) {
+                const auto page = catalog->Serve({c.path, {{c.key, identifier}}}, shown);
+                const std::string where = c.path + " " + identifier + " #" + std::to_string(request);
+                ASSERT_TRUE(page) << where;
+                if (c.source == zelvon::kSourceTeleboerse && request == 0) {
+                    EXPECT_EQ(page->body.find("1 Treffer"), std::string::npos) << "the search is still running";
+                    EXPECT_EQ(page->quote.price, 0);
+                    continue;
+                }
+                const Extracted read = ExtractShown(c, page->body, identifier, now);
+                ASSERT_EQ(read.outcome.status, extract::kQuoteRead) << where << "\n" << page->body;
+                EXPECT_GT(page->quote.price, 0) << where;
+                EXPECT_DOUBLE_EQ(read.quote.Kurs, page->quote.price) << where;
+                EXPECT_EQ(read.quote.Volumen, page->quote.volume) << where;
+                EXPECT_EQ(read.quote.Datum, *formats::EncodeDate(2024, 3, 15)) << where;
+                EXPECT_EQ(read.quote.Zeit.left(5), "17:35") << where;
+            }
+        }
+    }
+}
+
+TEST(QuotePages, SmallerWebSourcesWithoutTheirIdentifierGetNoPage)
+{
+    auto catalog = pages::PageCatalog::WithBuiltSources();
+    const pages::LocalClock now = pages::LocalClock::Now();
+    for (const SmallerSourceCase& c : kSmallerSources) {
+        EXPECT_FALSE(catalog->Serve({c.path, {}}, now)) << c.path;
+        EXPECT_FALSE(catalog->Serve({c.path, {{c.key, ""}}}, now)) << c.path;
+        EXPECT_FALSE(catalog->Serve({c.path + "x", {{c.key, "1"}}}, now)) << c.path;
+    }
 }

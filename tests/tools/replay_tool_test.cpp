@@ -196,6 +196,55 @@ TEST_F(ReplayTool, ComdirectPageByEndWordOfTheSource)
               (std::vector<std::string>{"31.12.2020", "DAX\\t1234,56\\t17:35\\t\\tIndex", "15.03.2024"}));
 }
 
+TEST_F(ReplayTool, WallstreetInformerListsOnlyWhileShownAndLeavesTheIcon)
+{
+    const ToolResult shown = Replay(10, Fixture("wallstreet_informer.html"), {"--zdf", "SAP"});
+    EXPECT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_EQ(shown.out, "Kurs\t123,45\n"
+                         "Datum\t15.03.2024\n"
+                         "Zeit\t17:35:12\n"
+                         "Volumen\t1200000\n"
+                         "Bid\t0\n"
+                         "Ask\t1000000\n"
+                         "Status\t0\n"
+                         "Icon\tunchanged\n"
+                         "Stored\tyes\n"
+                         "Line\tSAP\\t123,45\\t17:35:12\\t1200000\n"
+                         "SavePage\tno\n");
+    const ToolResult hidden = Replay(10, Fixture("wallstreet_informer.html"), {"--hidden"});
+    EXPECT_EQ(Value(hidden.out, "Stored"), "yes");
+    EXPECT_TRUE(QuoteListLines(hidden.out).empty()) << hidden.out;
+}
+
+TEST_F(ReplayTool, ConsorsAndTeleboerseListTheirQuoteAlsoWhenHidden)
+{
+    const ToolResult consors = Replay(12, Fixture("consors_suche.html"), {"--zdf", "SAP", "--hidden"});
+    EXPECT_EQ(consors.exitCode, 0) << consors.err;
+    EXPECT_EQ(consors.out, "Kurs\t1234,56\n"
+                           "Datum\t14.03.2024\n"
+                           "Zeit\t17:35:00\n"
+                           "Volumen\t1234567\n"
+                           "Bid\t0\n"
+                           "Ask\t1234567\n"
+                           "Status\t0\n"
+                           "Icon\t2\n"
+                           "Stored\tyes\n"
+                           "Line\t14.03.2024\n"
+                           "Line\tSAP\\t1234,56\\t17:35:00\\t1234567\\t\n"
+                           "Line\t15.03.2024\n"
+                           "SavePage\tno\n");
+
+    const ToolResult tele = Replay(14, Fixture("teleboerse_suche.html"),
+                                   {"--zdf", "SAP", "--isin", "DE0007164600", "--hidden", "--policy", "2"});
+    EXPECT_EQ(tele.exitCode, 0) << tele.err;
+    EXPECT_EQ(Value(tele.out, "Kurs"), "123,45");
+    EXPECT_EQ(Value(tele.out, "Zeit"), "17:35");
+    EXPECT_EQ(Value(tele.out, "Icon"), "2");
+    EXPECT_EQ(Value(tele.out, "SavePage"), "no") << "Teleboerse never saves its page";
+    EXPECT_EQ(QuoteListLines(tele.out), std::vector<std::string>{"SAP\\t123,45\\t17:35\\t"});
+
+}
+
 TEST_F(ReplayTool, InputsThatShapeTheRun)
 {
     const ToolResult factor = Replay(0, Fixture("yahoo_quote.html"), {"--name", "Kleinwert AG ([0,01])"});
@@ -340,11 +389,11 @@ TEST_F(ReplayTool, HostilePagesEndWithTheFixedLayoutOnEverySource)
         EXPECT_EQ(r.exitCode, 0) << "source " << source << " " << page << "\n" << r.err;
         ExpectFixedLayout(r.out);
     };
-    for (int source = 0; source <= 8; ++source)
+    for (int source = 0; source < 15; ++source)
         verdict(source, junkPage);
     // One source of each family: the comdirect sources share their cutting.
-    verdict(0, hugePage);
-    verdict(3, hugePage);
+    for (int source : {0, 3, 10, 12, 14})
+        verdict(source, hugePage);
 }
 
 TEST_F(ReplayTool, OnvistaSearchResultReadsTheFollowupPage)

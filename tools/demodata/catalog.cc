@@ -26,9 +26,9 @@ const std::vector<Security>& KitSecurities() {
          "Hauptversammlung jedes Jahr im Juni in Stuttgart; Dividende wird am dritten Börsentag danach gezahlt. "
          "Werke in Göppingen, Zwickau und Linz.",
          1.85, 2.40, 0.60, 12500000},
-        {9, "Straßenbahn Köln AG", "765432", "765432", "DE0007654321", "SBK.DE", "EUR", kGermanShares, 9, 1, false,
+        {9, "Straßenbahn Köln AG", "765432", "765432", "DE0007654321", "SBK.DE", "EUR", kSmallCaps, 9, 1, false,
          "STRASSENB", "SBK G", "", "", "", "", 0.42, 1.10, 0.20, 4000000},
-        {10, "Bäckerei Öhlmann & Söhne KGaA", "876543", "876543", "DE0008765432", "BOE.DE", "EUR", kGermanShares, 10, 1, false,
+        {10, "Bäckerei Öhlmann & Söhne KGaA", "876543", "876543", "DE0008765432", "BOE.DE", "EUR", kSmallCaps, 10, 1, false,
          "OEHLMANN", "BOE G", "", "", "https://www.oehlmann.example", "Brötchen, Brezeln, Kuchen.", 0.95, 1.30, 0.35, 2100000},
         {11, "Überseehandel Altbestand GmbH", "", "", "DE0001234566", "", "EUR", kGermanShares, 10, 4, true,
          "UEBERSEE", "", "", "", "", "Ohne Kennung: wird nie abgefragt.", 0, 0, 0, 0},
@@ -54,7 +54,7 @@ const std::vector<Security>& KitSecurities() {
          "VW VZ", "VOW3 G", "", "", "https://www.volkswagen.de", "", 35.14, 50.00, 9.06, 206205445},
         {22, "Münchener Rückversicherungs-Gesellschaft AG", "843002", "843002", "DE0008430026", "MUV2.DE", "EUR",
          kGermanShares, 4, 1, true, "MUENCH RUE", "MUV2 G", "", "", "https://www.munichre.com", "", 32.00, 40.00, 15.00, 137000000},
-        {23, "Löwenbräu Süd Brauerei AG", "912345", "912345", "DE0009123450", "LSB.DE", "EUR", kGermanShares, 10, 1, false,
+        {23, "Löwenbräu Süd Brauerei AG", "912345", "912345", "DE0009123450", "LSB.DE", "EUR", kSmallCaps, 10, 1, false,
          "LOEWENBR", "LSB G", "", "", "", "", 1.10, 1.50, 0.50, 3000000},
         {24, "Amazon.com Inc.", "906866", "906866", "US0231351067", "AMZN", "USD", kUsShares, 11, 2, false,
          "AMAZON", "AMZN", "", "", "https://www.amazon.com", "", 2.90, 8.00, 0, 10400000000},
@@ -70,6 +70,10 @@ const std::vector<Security>& KitSecurities() {
          "DAX", "DAX", "DAX", "DAX", "", "", 0, 0, 0, 0},
         {302, "Dow Jones Industrial Average", "969420", "969420", "US2605661048", "^DJI", "USD", kIndices, 14, 2, false,
          "DOW JONES", "DJIA", "DJI", "", "", "", 0, 0, 0, 0},
+        {401, "Discount-Zertifikat Allianz 250 03/2026", "DB4AL2", "DB4AL2", "DE000DB4AL25", "", "EUR", kCertificates, 13, 1,
+         false, "ALV DISC", "", "", "", "", "Cap 250, Bewertungstag 20.03.2026.", 0, 0, 0, 0},
+        {402, "Bonus-Zertifikat BASF 40 09/2026", "DB7BA4", "DB7BA4", "DE000DB7BA46", "", "EUR", kCertificates, 13, 1,
+         false, "BAS BONUS", "", "", "", "", "", 0, 0, 0, 0},
     };
     return kSecurities;
 }
@@ -78,7 +82,7 @@ const std::vector<NamedIndex>& KitGroups() {
     static const std::vector<NamedIndex> kGroups = {
         {kAllGroup, "Alle Werte"},       {kGermanShares, "Aktien Deutschland"}, {kUsShares, "Aktien USA"},
         {kSwissShares, "Aktien Schweiz"}, {kFunds, "Fonds"},                     {kWarrants, "Optionsscheine"},
-        {kIndices, "Indizes"},
+        {kIndices, "Indizes"},          {kSmallCaps, "Nebenwerte"},            {kCertificates, "Zertifikate"},
     };
     return kGroups;
 }
@@ -171,10 +175,14 @@ const std::vector<TeletextPage>& KitActiveDdePages() {
 }
 
 const std::vector<SourceDefault>& KitSourceDefaults() {
-    // US shares from Yahoo's international pages, funds from comdirect,
-    // warrants from Onvista's DB-Zertifikate pages, indices from Onvista.
+    // German shares keep the program's default source (Yahoo); funds from
+    // comdirect, warrants from wallstreet-online by ISIN, small caps from
+    // Consors by WKN, US shares from Teleboerse by ISIN, indices from Onvista
+    // (the Dow Jones through its search result page), certificates from
+    // Onvista's DB-Zertifikate pages.
     static const std::vector<SourceDefault> kDefaults = {
-        {kUsShares, 0, 21}, {kFunds, 1, 0}, {kWarrants, 11, 6}, {kIndices, 11, 9}};
+        {kFunds, 1, 0},      {kWarrants, 10, 0},  {kSmallCaps, 12, 0},
+        {kUsShares, 14, 2},  {kIndices, 11, 9},   {kCertificates, 11, 6}};
     return kDefaults;
 }
 

@@ -84,6 +84,8 @@ enum GroupIndex : int32_t {
     kFunds = 4,
     kWarrants = 5,
     kIndices = 6,
+    kSmallCaps = 7,
+    kCertificates = 8,
 };
 
 const std::vector<Security>& KitSecurities();

@@ -15,8 +15,12 @@ const char* const kReplayUsage =
     "Wertet eine gespeicherte Kursseite so aus, wie Zelvon es nach dem Abruf tut. Die Seitendatei\n"
     "wird als Windows-1252 gelesen. Jeder Lauf beginnt mit einem leeren Kurs.\n"
     "\n"
-    "  --source N      Quelle (Position in der Quellenauswahl): 0 Yahoo, 1-5, 7, 8 comdirect, ...;\n"
-    "                  -1 oder eine Zahl außerhalb des Katalogs: keine Quelle, nur der Speicherschritt\n"
+    "  --source N      Quelle (Position in der Quellenauswahl): 0 Yahoo, 1-5, 7, 8 comdirect,
+"
+    "                  10 wallstreet-online, 11 Onvista, 12 Consors, 14 Teleboerse, ...;
+"
+    "                  -1 oder eine Zahl außerhalb des Katalogs: keine Quelle, nur der Speicherschritt
+"
     "  --entry M       Eintrag der Börsen- bzw. Kennungsauswahl, -1 = keiner\n"
     "  --kennung, --isin, --ticker, --waehrung, --name, --zdf\n"
     "                  Felder des Wertpapiers (Kennung, ISIN, Ticker, Waehrung, Firmenname, ZDF);\n"
@@ -24,6 +28,7 @@ const char* const kReplayUsage =
     "  --now \"tt.mm.jjjj hh:nn:ss\"\n"
     "                  Datum und Uhrzeit der Auswertung (Voreinstellung: jetzt)\n"
     "  --hidden        wie bei verborgenem Hauptfenster: keine Kursliste, kein Statussymbol\n"
+    "                  (Consors und Teleboerse melden ihren Kurs auch dann)\n"
     "  --policy 0|1|2  Speicherregel für Seiten; 2 speichert die Seite jedes gelesenen Kurses\n"
     "                  (hier nur gemeldet)\n"
     "  --sizetemp N    Seitenlänge für die Nachrichtenmarke (Voreinstellung: Länge der Seite)\n"

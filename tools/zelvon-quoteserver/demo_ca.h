@@ -24,7 +24,8 @@ using KeyPtr = std::unique_ptr<EVP_PKEY, KeyFree>;
 // source below it) and the loopback address.
 inline constexpr const char* kServerNames =
     "DNS:localhost,DNS:*.localhost,DNS:yahoo.localhost,DNS:comdirect.localhost,DNS:onvista.localhost,"
-    "DNS:onvistazert.localhost,IP:127.0.0.1";
+    "DNS:onvistazert.localhost,DNS:wallstreet.localhost,DNS:consors.localhost,DNS:teleboerse.localhost,"
+    "IP:127.0.0.1";
 
 struct DemoCertificates {
     CertificatePtr caCertificate;

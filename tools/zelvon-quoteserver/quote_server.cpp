@@ -37,7 +37,10 @@ std::string IndexPage(const std::vector<std::string>& sources)
     return page + "\n\nYahoo: /quote/<Symbol>\n"
                   "comdirect: /inf/search/aktien.html?IC_BYPASS=1&SEARCH_REDIRECT=true&REDIRECT_TYPE=WKN"
                   "&SEARCH_VALUE=<Kennung>\n"
-                  "Onvista: onvista.<Host>/<ISIN> (US-ISIN: Trefferliste), onvistazert.<Host>/<ISIN>\n";
+                  "Onvista: onvista.<Host>/<ISIN> (US-ISIN: Trefferliste), onvistazert.<Host>/<ISIN>\n"
+                  "wallstreet-online: /informer/?spid=ws&informer_searchkey=<ISIN>, /aktien/realtime?wkn=<Kennung>\n"
+                  "Consors: /euroWebDe/-?...&pattern=<Kennung>\n"
+                  "Teleboerse: /boersenkurse/suche/?suchbegriff=<ISIN>\n";
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
-// Fuzz target: the first bytes choose the source (0 to 8 or Onvista), the
-// exchange entry, the window state, a company-name factor and the clock; the
-// rest is the page text in Windows-1252, whose second half is also the page a
-// follow-up fetch returns. The extraction runs twice on one quote record, as the
+// Fuzz target: the first bytes choose the source (any of the fifteen), the
+// exchange entry, the window state, a company-name factor, whether the
+// security has an ISIN, and the clock; the rest is the page text in
+// Windows-1252, whose second half is also the page a follow-up fetch returns.
+// The DDE sources run with no feed to talk to. The extraction runs twice on
+// one quote record, as the
 // main window's record carries values over. Odd pages may give no quote;
 // crashes, undefined behaviour and impossible outcomes may not.
 #include "extract/extraction.h"
@@ -10,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -17,7 +20,8 @@ using namespace zelvon;
 using namespace zelvon::extract;
 
 constexpr size_t kSettingBytes = 3;
-constexpr int kSources = 10;
+// Entries that mean something to some source, and none.
+constexpr int kEntries[] = {0, 1, 2, kOnvistaDbZertifikate, 21, -1};
 // At most a date line above and below the quote line.
 constexpr int kLinesPerRun = 3;
 
@@ -43,12 +47,6 @@ void Check(const ExtractionOutcome& outcome, const QuoteRecord& quote, int liste
         Require(!outcome.stored);
 }
 
-int Source(uint8_t choice)
-{
-    const int n = choice % kSources;
-    return n < 9 ? n : kSourceOnvista;
-}
-
 DateTime Clock(uint8_t choice)
 {
     const int hours[] = {0, 10, 18, 23};
@@ -68,12 +66,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ExtractionInput input;
     input.page = &page;
     input.quoteList = &quoteList;
-    input.source = Source(data[0]);
-    input.entry = (flags & 128) ? kOnvistaDbZertifikate : (flags & 1) ? 21 : (flags & 2) ? -1 : 0;
+    input.source = data[0] % kSourceCount;
+    input.entry = kEntries[(data[0] / kSourceCount + (flags & 3)) % std::size(kEntries)];
     input.windowVisible = !(flags & 4);
     input.savePolicy = (flags >> 3) % 3;
     input.security.ZDF = QStringLiteral("FUZZ");
     input.security.Firmenname = (flags & 32) ? QStringLiteral("Kleinwert AG ([0,01])") : QStringLiteral("Wert AG");
+    input.security.ISIN = (flags & 128) ? QStringLiteral("DE0007164600") : QString();
     input.SizeTemp = (flags & 64) ? 7000 : double(page.textLength());
     input.now = Clock(data[2]);
 

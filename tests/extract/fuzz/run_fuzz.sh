@@ -16,8 +16,8 @@ corpus="$build/extraction-fuzz-corpus"
 mkdir -p "$corpus"
 for page in "$src"/tests/tools/pages/*; do
     [ -f "$page" ] || continue
-    for source in 0 1 2 3 4 5 6 7 8; do
-        { printf "\\00$source\\000\\002"; cat "$page"; } > "$corpus/$source-$(basename "$page")"
+    for source in 0 1 2 3 4 5 6 7 8 9 10 11 12 13 14; do
+        { printf "\\$(printf %03o "$source")\\000\\002"; cat "$page"; } > "$corpus/$source-$(basename "$page")"
     done
     # Onvista with the first entry and with the certificate entry.
     { printf '\011\000\002'; cat "$page"; } > "$corpus/onvista-$(basename "$page")"

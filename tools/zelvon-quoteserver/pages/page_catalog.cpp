@@ -2,6 +2,9 @@
 
 #include "tools/zelvon-quoteserver/pages/comdirect_page.h"
 #include "tools/zelvon-quoteserver/pages/onvista_page.h"
+#include "tools/zelvon-quoteserver/pages/consors_page.h"
+#include "tools/zelvon-quoteserver/pages/teleboerse_page.h"
+#include "tools/zelvon-quoteserver/pages/wallstreet_page.h"
 #include "tools/zelvon-quoteserver/pages/yahoo_page.h"
 
 namespace zelvon::quotepages {
@@ -12,6 +15,9 @@ std::unique_ptr<PageCatalog> PageCatalog::WithBuiltSources()
     catalog->Add(std::make_unique<YahooPages>());
     catalog->Add(std::make_unique<ComdirectPages>());
     catalog->Add(std::make_unique<OnvistaPages>());
+    catalog->Add(std::make_unique<WallstreetPages>());
+    catalog->Add(std::make_unique<ConsorsPages>());
+    catalog->Add(std::make_unique<TeleboersePages>());
     return catalog;
 }
 

@@ -12,7 +12,7 @@ namespace zelvon::quotepages {
 
 class PageCatalog {
 public:
-    // Yahoo, comdirect and Onvista.
+    // Yahoo, comdirect, Onvista, wallstreet-online, Consors and Teleboerse.
     static std::unique_ptr<PageCatalog> WithBuiltSources();
 
     void Add(std::unique_ptr<PageSource> source);

@@ -31,6 +31,13 @@ std::string GermanNumber(int64_t units, int decimals)
     return text;
 }
 
+std::string PlainGermanNumber(int64_t units, int decimals)
+{
+    std::string text = GermanNumber(units, decimals);
+    std::erase(text, '.');
+    return text;
+}
+
 double UnitsValue(int64_t units, int decimals)
 {
     return double(units) / std::pow(10.0, decimals);
@@ -39,6 +46,12 @@ double UnitsValue(int64_t units, int decimals)
 std::string TwoDigits(int value)
 {
     return std::string(1, char('0' + value / 10 % 10)) + char('0' + value % 10);
+}
+
+void PadTo(std::string& page, size_t size)
+{
+    if (page.size() < size)
+        page.append(size - page.size(), ' ');
 }
 
 std::string HtmlText(std::string_view raw, size_t limit)
