@@ -320,6 +320,44 @@ OnvistaRead ReadOnvista(pages::PageCatalog& catalog, const pages::QuoteRequest& 
     extract::QuoteExtractor extractor;
     result.read.outcome = extractor.SpeedButton3Click(input, hooks);
     result.read.quote = extractor.quote;
+    return result;
+}
+
+}  // namespace
+
+TEST(QuotePages, OnvistaPagesReadAsTheQuoteTheyShow)
+{
+    const pages::LocalClock clock{2024, 3, 15, 17, 35, 20};
+    const zelvon::DateTime now = *formats::EncodeDate(2024, 3, 15) + *formats::EncodeTime(18, 0, 0);
+    const std::string identifiers[] = {"DE0008469008", "US2605661048", "US\"(Treffer: 9) Datum a href=\"x\"",
+                                       "value=\"1.5\" time datetime=\"2020-01-01T00:00:00\"", "M\xC3\xBCnchen R\xFC",
+                                       "US" + std::string(300, '/')};
+    auto catalog = pages::PageCatalog::WithBuiltSources();
+    for (const std::string& identifier : identifiers) {
+        const bool search = identifier.rfind("US", 0) == 0;
+        for (const auto& [host, entry] : {std::pair{"onvista.localhost:8443", 9},
+                                          std::pair{"onvistazert.localhost:8080", zelvon::kOnvistaDbZertifikate}}) {
+            const OnvistaRead r = ReadOnvista(*catalog, {"/" + identifier, {}, host}, entry, clock, now);
+            const bool certificate = entry == zelvon::kOnvistaDbZertifikate;
+            const std::string where = std::string(host) + " " + identifier;
+            EXPECT_EQ(r.followups.size(), search && !certificate ? 1 : 0) << where;
+            if (!r.followups.isEmpty()) {
+                EXPECT_TRUE(r.followups[0].startsWith("https://onvista.localhost:8443/kurs/")) << where;
+            }
+            EXPECT_TRUE(r.read.outcome.stored) << where << "\n" << r.shown.body;
+            EXPECT_GT(r.shown.quote.price, 0) << where;
+            EXPECT_DOUBLE_EQ(r.read.quote.Kurs, r.shown.quote.price) << where;
+            EXPECT_EQ(r.read.quote.Datum, *formats::EncodeDate(2024, 3, 15)) << where;
+            EXPECT_EQ(r.read.quote.Zeit, "17:35:20") << where;
+            EXPECT_EQ(r.read.outcome.status, certificate ? extract::kMarkerMissing : extract::kQuoteRead) << where;
+        }
+    }
+    EXPECT_FALSE(catalog->Serve({"/", {}, "onvista.localhost:8443"}, clock));
+    EXPECT_FALSE(catalog->Serve({"/DE0008469008", {}, "localhost:8443"}, clock));
+}
+
+namespace {
+
 struct SmallerSourceCase {
     int source;
     int entry;
@@ -357,35 +395,6 @@ Extracted ExtractShown(const SmallerSourceCase& c, const std::string& body, cons
 
 }  // namespace
 
-TEST(QuotePages, OnvistaPagesReadAsTheQuoteTheyShow)
-{
-    const pages::LocalClock clock{2024, 3, 15, 17, 35, 20};
-    const zelvon::DateTime now = *formats::EncodeDate(2024, 3, 15) + *formats::EncodeTime(18, 0, 0);
-    const std::string identifiers[] = {"DE0008469008", "US2605661048", "US\"(Treffer: 9) Datum a href=\"x\"",
-                                       "value=\"1.5\" time datetime=\"2020-01-01T00:00:00\"", "M\xC3\xBCnchen R\xFC",
-                                       "US" + std::string(300, '/')};
-    auto catalog = pages::PageCatalog::WithBuiltSources();
-    for (const std::string& identifier : identifiers) {
-        const bool search = identifier.rfind("US", 0) == 0;
-        for (const auto& [host, entry] : {std::pair{"onvista.localhost:8443", 9},
-                                          std::pair{"onvistazert.localhost:8080", zelvon::kOnvistaDbZertifikate}}) {
-            const OnvistaRead r = ReadOnvista(*catalog, {"/" + identifier, {}, host}, entry, clock, now);
-            const bool certificate = entry == zelvon::kOnvistaDbZertifikate;
-            const std::string where = std::string(host) + " " + identifier;
-            EXPECT_EQ(r.followups.size(), search && !certificate ? 1 : 0) << where;
-            if (!r.followups.isEmpty()) {
-                EXPECT_TRUE(r.followups[0].startsWith("https://onvista.localhost:8443/kurs/")) << where;
-            }
-            EXPECT_TRUE(r.read.outcome.stored) << where << "\n" << r.shown.body;
-            EXPECT_GT(r.shown.quote.price, 0) << where;
-            EXPECT_DOUBLE_EQ(r.read.quote.Kurs, r.shown.quote.price) << where;
-            EXPECT_EQ(r.read.quote.Datum, *formats::EncodeDate(2024, 3, 15)) << where;
-            EXPECT_EQ(r.read.quote.Zeit, "17:35:20") << where;
-            EXPECT_EQ(r.read.outcome.status, certificate ? extract::kMarkerMissing : extract::kQuoteRead) << where;
-        }
-    }
-    EXPECT_FALSE(catalog->Serve({"/", {}, "onvista.localhost:8443"}, clock));
-    EXPECT_FALSE(catalog->Serve({"/DE0008469008", {}, "localhost:8443"}, clock));
 TEST(QuotePages, SmallerWebSourcesReadAsTheQuoteTheyShow)
 {
     const pages::LocalClock shown{2024, 3, 15, 17, 35, 20};

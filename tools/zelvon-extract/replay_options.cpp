@@ -15,12 +15,9 @@ const char* const kReplayUsage =
     "Wertet eine gespeicherte Kursseite so aus, wie Zelvon es nach dem Abruf tut. Die Seitendatei\n"
     "wird als Windows-1252 gelesen. Jeder Lauf beginnt mit einem leeren Kurs.\n"
     "\n"
-    "  --source N      Quelle (Position in der Quellenauswahl): 0 Yahoo, 1-5, 7, 8 comdirect,
-"
-    "                  10 wallstreet-online, 11 Onvista, 12 Consors, 14 Teleboerse, ...;
-"
-    "                  -1 oder eine Zahl außerhalb des Katalogs: keine Quelle, nur der Speicherschritt
-"
+    "  --source N      Quelle (Position in der Quellenauswahl): 0 Yahoo, 1-5, 7, 8 comdirect,\n"
+    "                  10 wallstreet-online, 11 Onvista, 12 Consors, 14 Teleboerse, ...;\n"
+    "                  -1 oder eine Zahl außerhalb des Katalogs: keine Quelle, nur der Speicherschritt\n"
     "  --entry M       Eintrag der Börsen- bzw. Kennungsauswahl, -1 = keiner\n"
     "  --kennung, --isin, --ticker, --waehrung, --name, --zdf\n"
     "                  Felder des Wertpapiers (Kennung, ISIN, Ticker, Waehrung, Firmenname, ZDF);\n"
