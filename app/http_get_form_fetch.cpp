@@ -127,12 +127,17 @@ void THttpGetForm::SpeedButton3Click() {
     input.savePolicy = RadioGroup1->ItemIndex();
     input.SizeTemp = Fetch.sizeTemp;
     input.now = formats::Now();
+    input.swissDomain = Hosts.swissDomain();
     extract::ExtractionHooks hooks;
     hooks.savePage = [this] { pageFiles_->SpeedButton4Click(); };
     hooks.store = [this](const extract::IntradayRow& row) {
         if (intradayStore_->Store(row)) lastStored_ = StoredQuote{row.Kurs, row.Zeit, row.Volumen};
     };
     hooks.fetchButtonsReady = [this] { setFetchButtons(FetchButtons::Idle); };
+    // One table object for all trades of an intraday list, closed when the extraction ends.
+    extract::IntradayTrades trades(Session, DataSource1);
+    hooks.lastTrade = [&trades] { return trades.LastTrade(); };
+    hooks.postTrade = [&trades](const extract::IntradayRow& row) { trades.Post(row); };
 
     const extract::ExtractionOutcome outcome = Extractor.SpeedButton3Click(input, hooks);
     lastExtraction_ = outcome;

@@ -2,6 +2,7 @@
 
 #include "extract/comdirect.h"
 #include "extract/conversions.h"
+#include "extract/swiss.h"
 #include "extract/yahoo.h"
 
 #include <cmath>
@@ -88,6 +89,8 @@ SourceEnd QuoteExtractor::dispatch(Extraction& run)
         return yahoo::Extract(run);
     if (IsComdirectSource(run.input.source))
         return comdirect::Extract(run);
+    if (run.input.source == kSourceSwiss)
+        return swiss::Extract(run);
     return SourceEnd::ToStorage;
 }
 

@@ -10,6 +10,7 @@ const char* const kReplayUsage =
     "Aufruf: zelvon-extract --source N --entry M SEITENDATEI [--kennung K] [--isin I] [--ticker T]\n"
     "                      [--waehrung W] [--name NAME] [--zdf Z] [--now \"tt.mm.jjjj hh:nn:ss\"]\n"
     "                      [--hidden] [--policy 0|1|2] [--sizetemp N] [--firma N --store VERZEICHNIS]\n"
+    "                      [--swiss-domain NAME] [--last-volume N --last-time hh:mm:ss]\n"
     "\n"
     "Wertet eine gespeicherte Kursseite so aus, wie Zelvon es nach dem Abruf tut. Die Seitendatei\n"
     "wird als Windows-1252 gelesen. Jeder Lauf beginnt mit einem leeren Kurs.\n"
@@ -28,6 +29,13 @@ const char* const kReplayUsage =
     "  --firma N --store VERZEICHNIS\n"
     "                  speichert den Kurs in VERZEICHNIS/Intraday.db für das Wertpapier N\n"
     "                  aus VERZEICHNIS/Firma.db\n"
+    "  --swiss-domain NAME\n"
+    "                  Domainname der Schweizer Quelle für die Schlusswörter (Voreinstellung: der\n"
+    "                  eingestellte; swiss.example, wenn es keine Einstellungsdatei gibt)\n"
+    "  --last-volume N --last-time hh:mm:ss\n"
+    "                  letzte gespeicherte Intraday-Zeile des Wertpapiers von heute, wie die\n"
+    "                  Schweizer Intraday-Liste sie liest (Volumen und Uhrzeit); ohne: leere\n"
+    "                  Tabelle. Mit --store wird stattdessen VERZEICHNIS/Intraday.db gelesen\n"
     "\n"
     "Ausgabe, je Zeile Name<TAB>Wert in dieser Reihenfolge: Kurs, Datum (tt.mm.jjjj oder 0), Zeit,\n"
     "Volumen, Bid, Ask, Status, Icon (Bildnummer oder unchanged), Stored (yes|no), je angefügter\n"
@@ -56,7 +64,8 @@ bool TakesValue(const QString& option)
 {
     static const QStringList withValue = {"--source", "--entry", "--kennung", "--isin", "--ticker",
                                           "--waehrung", "--name", "--zdf", "--now", "--policy",
-                                          "--sizetemp", "--firma", "--store"};
+                                          "--sizetemp", "--firma", "--store", "--swiss-domain",
+                                          "--last-volume", "--last-time"};
     return withValue.contains(option);
 }
 
@@ -76,6 +85,8 @@ void ApplyText(const QString& option, const QString& value, ReplayOptions& optio
         options.zdf = value;
     else if (option == "--store")
         options.storeDirectory = value;
+    else if (option == "--swiss-domain")
+        options.swissDomain = value;
 }
 
 // False when value is not usable for option.
@@ -97,6 +108,16 @@ bool ApplyValue(const QString& option, const QString& value, ReplayOptions& opti
             options.sizeTemp = number;
         return true;
     }
+    if (option == "--last-volume") {
+        if (!ParseInteger(value, 0, INT32_MAX, number))
+            return false;
+        options.lastVolume = number;
+        return true;
+    }
+    if (option == "--last-time") {
+        options.lastTime = value.count(u':') == 2 ? formats::StrToTime(value) : std::nullopt;
+        return options.lastTime.has_value();
+    }
     if (option == "--now") {
         options.now = ParseDateTime(value);
         return options.now.has_value();
@@ -111,6 +132,8 @@ bool Complete(const ReplayOptions& options, bool sourceGiven, bool entryGiven, Q
         error = QStringLiteral("--source, --entry und die Seitendatei sind nötig");
     else if (options.firma.has_value() != !options.storeDirectory.isEmpty())
         error = QStringLiteral("--firma und --store gehören zusammen");
+    else if (options.lastVolume.has_value() != options.lastTime.has_value())
+        error = QStringLiteral("--last-volume und --last-time gehören zusammen");
     return error.isEmpty();
 }
 
