@@ -171,8 +171,9 @@ const std::vector<TeletextPage>& KitActiveDdePages() {
 }
 
 const std::vector<SourceDefault>& KitSourceDefaults() {
-    // US shares from Yahoo's international pages, funds from comdirect.
-    static const std::vector<SourceDefault> kDefaults = {{kUsShares, 0, 21}, {kFunds, 1, 0}};
+    // US shares from Yahoo's international pages, funds from comdirect, Swiss
+    // shares from the Swiss source's intraday trade lists.
+    static const std::vector<SourceDefault> kDefaults = {{kUsShares, 0, 21}, {kFunds, 1, 0}, {kSwissShares, 6, 1}};
     return kDefaults;
 }
 

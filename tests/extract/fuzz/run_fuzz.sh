@@ -19,6 +19,8 @@ for page in "$src"/tests/tools/pages/*; do
     for source in 0 1 2 3 4 5 6 7 8; do
         { printf "\\00$source\\000\\002"; cat "$page"; } > "$corpus/$source-$(basename "$page")"
     done
+    # The Swiss intraday list: source 6, entry from the clock byte.
+    { printf "\\006\\000\\001"; cat "$page"; } > "$corpus/6i-$(basename "$page")"
 done
 cd "$build"
 exec ./extraction_fuzzer -max_total_time="$seconds" -rss_limit_mb=2048 \

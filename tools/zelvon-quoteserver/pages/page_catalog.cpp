@@ -1,6 +1,7 @@
 #include "tools/zelvon-quoteserver/pages/page_catalog.h"
 
 #include "tools/zelvon-quoteserver/pages/comdirect_page.h"
+#include "tools/zelvon-quoteserver/pages/swiss_page.h"
 #include "tools/zelvon-quoteserver/pages/yahoo_page.h"
 
 namespace zelvon::quotepages {
@@ -10,6 +11,7 @@ std::unique_ptr<PageCatalog> PageCatalog::WithBuiltSources()
     auto catalog = std::make_unique<PageCatalog>();
     catalog->Add(std::make_unique<YahooPages>());
     catalog->Add(std::make_unique<ComdirectPages>());
+    catalog->Add(std::make_unique<SwissPages>());
     return catalog;
 }
 

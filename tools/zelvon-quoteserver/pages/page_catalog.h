@@ -12,7 +12,7 @@ namespace zelvon::quotepages {
 
 class PageCatalog {
 public:
-    // Yahoo and comdirect.
+    // Yahoo, comdirect and the Swiss source.
     static std::unique_ptr<PageCatalog> WithBuiltSources();
 
     void Add(std::unique_ptr<PageSource> source);
