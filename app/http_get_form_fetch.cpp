@@ -127,6 +127,7 @@ void THttpGetForm::SpeedButton3Click() {
     input.savePolicy = RadioGroup1->ItemIndex();
     input.SizeTemp = Fetch.sizeTemp;
     input.now = formats::Now();
+    input.swissDomain = Hosts.swissDomain();
     extract::ExtractionHooks hooks;
     hooks.savePage = [this] { pageFiles_->SpeedButton4Click(); };
     hooks.store = [this](const extract::IntradayRow& row) {
@@ -139,6 +140,10 @@ void THttpGetForm::SpeedButton3Click() {
         retrieval_->NeuGetButtonClick(this);
     };
     hooks.wait = [this](int milliseconds) { retrieval_->Warten(milliseconds); };
+    // One table object for all trades of an intraday list, closed when the extraction ends.
+    extract::IntradayTrades trades(Session, DataSource1);
+    hooks.lastTrade = [&trades] { return trades.LastTrade(); };
+    hooks.postTrade = [&trades](const extract::IntradayRow& row) { trades.Post(row); };
 
     const extract::ExtractionOutcome outcome = Extractor.SpeedButton3Click(input, hooks);
     lastExtraction_ = outcome;

@@ -6,6 +6,7 @@
 #include "extract/onvista.h"
 #include "extract/teleboerse.h"
 #include "extract/wallstreet.h"
+#include "extract/swiss.h"
 #include "extract/yahoo.h"
 
 #include <cmath>
@@ -119,6 +120,8 @@ SourceEnd QuoteExtractor::dispatch(Extraction& run)
         return consors::Extract(run);
     if (run.input.source == kSourceTeleboerse)
         return teleboerse::Extract(run);
+    if (run.input.source == kSourceSwiss)
+        return swiss::Extract(run);
     return SourceEnd::ToStorage;
 }
 

@@ -22,6 +22,12 @@ struct IntradayRow {
     DateTime Zeit = 0;
 };
 
+// The security's newest stored trade as the Swiss intraday list reads it.
+struct StoredTrade {
+    int32_t Volumen = 0;  // the day volume stored so far
+    DateTime Zeit = 0;
+};
+
 struct ExtractionInput {
     const TextView* page = nullptr;  // RichEdit1
     TextView* quoteList = nullptr;   // RichEdit2
@@ -32,6 +38,7 @@ struct ExtractionInput {
     int savePolicy = 0;              // RadioGroup1; 2 saves every read quote's page
     double SizeTemp = 0;
     DateTime now = 0;                // current date and time for the whole run
+    QString swissDomain;             // end words of the Swiss source
 };
 
 // What only the main window can do; an empty hook is skipped.
@@ -43,6 +50,12 @@ struct ExtractionHooks {
     // the follow-up page (empty when that fetch failed).
     std::function<void(const QString& address)> followup;
     std::function<void(int)> wait;                    // Warten: milliseconds, window messages processed
+    // The security's last Intraday.db row, stepping back over rows without
+    // volume; a default StoredTrade when there is none. Raises Error when the
+    // table cannot be opened.
+    std::function<StoredTrade()> lastTrade;
+    // One trade of an intraday list as its own row, posted at once; swallows its errors.
+    std::function<void(const IntradayRow&)> postTrade;
 };
 
 struct ExtractionOutcome {
@@ -86,6 +99,8 @@ public:
     // Replaces the page view's text with the page at address.
     void followUp(const QString& address);
     void wait(int milliseconds);
+
+    const ExtractionHooks& hooks() const { return hooks_; }
 
 private:
     const ExtractionHooks& hooks_;

@@ -1,6 +1,6 @@
 #include "extract/intraday_store.h"
 
-#include "db/table.h"
+#include "platform/error.h"
 
 #include <cmath>
 #include <exception>
@@ -11,15 +11,43 @@ namespace {
 
 constexpr double kMillisecondsPerDay = 86'400'000;
 
-bool OpenAtLastRow(db::Table& intraday, db::DataLink& dataSource1)
+db::Status OpenAtLastRowStatus(db::Table& intraday, db::DataLink& dataSource1)
 {
     const db::Table* master = dataSource1.DataSet();
     if (!master)
-        return false;
+        return db::Status::InvalidArgument("Intraday.db: no securities table");
     intraday.SetDatabaseName(master->DatabaseName());
     intraday.SetTableName("Intraday.db");
-    return intraday.SetMasterSource(&dataSource1).ok() && intraday.SetMasterFields("Firma").ok() &&
-           intraday.Open().ok() && intraday.Last().ok();
+    db::Status s = intraday.SetMasterSource(&dataSource1);
+    if (s.ok())
+        s = intraday.SetMasterFields("Firma");
+    if (s.ok())
+        s = intraday.Open();
+    if (s.ok())
+        s = intraday.Last();
+    return s;
+}
+
+bool OpenAtLastRow(db::Table& intraday, db::DataLink& dataSource1)
+{
+    return OpenAtLastRowStatus(intraday, dataSource1).ok();
+}
+
+// Steps back while the row's Volumen is 0, at most to the first row.
+StoredTrade ReadBackToVolume(db::Table& intraday)
+{
+    const db::Field* volumen = intraday.FindField("Volumen");
+    const db::Field* zeit = intraday.FindField("Zeit");
+    if (!volumen || !zeit)
+        throw Error(QStringLiteral("Intraday.db: Feld Volumen oder Zeit fehlt"));
+    if (intraday.Eof())
+        return {};
+    while (volumen->AsInteger() == 0 && !intraday.Bof()) {
+        const db::Status s = intraday.Prior();
+        if (!s.ok())
+            throw Error(QStringLiteral("Tabelle Intraday.db nicht lesbar: ") + QString::fromStdString(s.ToString()));
+    }
+    return {volumen->AsInteger(), zeit->AsDateTime()};
 }
 
 bool LastRowHolds(db::Table& intraday, DateTime zeit)
@@ -69,6 +97,55 @@ bool IntradayStore::Store(const IntradayRow& row)
     }
     intraday.Close();
     return written;
+}
+
+IntradayTrades::IntradayTrades(db::Session& session, db::DataLink& dataSource1)
+    : session_(session), dataSource1_(dataSource1)
+{
+}
+
+IntradayTrades::~IntradayTrades()
+{
+    if (table_)
+        table_->Close();
+}
+
+StoredTrade IntradayTrades::LastTrade()
+{
+    db::Table intraday(session_);
+    const db::Status s = OpenAtLastRowStatus(intraday, dataSource1_);
+    if (!s.ok()) {
+        intraday.Close();
+        throw Error(QStringLiteral("Tabelle Intraday.db nicht lesbar: ") + QString::fromStdString(s.ToString()));
+    }
+    try {
+        const StoredTrade last = ReadBackToVolume(intraday);
+        intraday.Close();
+        return last;
+    } catch (...) {
+        intraday.Close();
+        throw;
+    }
+}
+
+bool IntradayTrades::Post(const IntradayRow& row)
+{
+    try {
+        if (!table_) {
+            table_ = std::make_unique<db::Table>(session_);
+            if (!OpenAtLastRow(*table_, dataSource1_)) {
+                table_.reset();
+                return false;
+            }
+        } else if (!table_->Last().ok()) {
+            return false;
+        }
+        return WriteRow(*table_, row);
+    } catch (const std::exception&) {
+        if (table_ && table_->GetState() != db::Table::State::kBrowse)
+            table_->Cancel();
+        return false;
+    }
 }
 
 bool SameDateTime(DateTime a, DateTime b)

@@ -317,6 +317,31 @@ TEST_F(MainJobTest, UnreachableSourcesStoreNothingAndTheRunStillEnds) {
     EXPECT_TRUE(o.stderrText.contains("keine Antwort")) << o.stderrText.toStdString();
 }
 
+// The Swiss shares read the Swiss source's intraday trade lists (some behind
+// a disclaimer): each new trade is a row of its own, reported once, and a
+// second read of the grown list adds only the trades it did not hold yet.
+TEST_F(MainJobTest, SwissIntradayListPostsEachNewTradeOnce) {
+    demodata::DemoOptions options;
+    options.internet_defaults = true;
+    ASSERT_TRUE(demodata::CreateDemoDataDirectory(data_.toStdString(), options).ok());
+    WriteSettings(quoteFile_, "\"Zelvon_Host_Swiss\"=\"swiss.localhost:" + QByteArray::number(httpPort_) + "\"\r\n");
+    int32_t firma = 0;
+    for (const auto& s : demodata::KitSecurities())
+        if (s.gruppe == demodata::kSwissShares && firma == 0) firma = s.firma;
+    ASSERT_NE(firma, 0);
+    const int before = IntradayRows()[firma];
+    int stored = before;
+    for (int read = 0; read < 2; ++read) {
+        const Outcome o = Run({"/W", QString::number(firma), "/D"});
+        ASSERT_EQ(o.exitCode, 0) << o.stderrText.toStdString();
+        const int reported = int(QuoteFileLines().filter(QStringLiteral("\tSwiss.localhost")).size());
+        const int now = IntradayRows()[firma];
+        EXPECT_EQ(now - stored, reported) << "read " << read;
+        if (read == 0) EXPECT_GT(reported, 0);
+        stored = now;
+    }
+}
+
 }  // namespace
 }  // namespace zelvon
 

@@ -23,6 +23,8 @@ struct Harness {
     QuoteExtractor extractor;
     ExtractionInput input;
     std::vector<IntradayRow> rows;
+    StoredTrade stored;                // what lastTrade answers
+    std::vector<IntradayRow> posted;   // what postTrade received
     int buttonsReady = 0;
     int pagesSaved = 0;
     std::vector<int> waits;  // Warten calls, in milliseconds
@@ -34,6 +36,7 @@ struct Harness {
         input.security.Firma = 7;
         input.security.ZDF = "SAP";
         input.now = At(2024, 3, 15, 18, 0);
+        input.swissDomain = "Swiss.Example";
     }
 
     ExtractionOutcome run(int source, const QStringList& lines, int entry = -1)
@@ -47,6 +50,8 @@ struct Harness {
         hooks.store = [this](const IntradayRow& row) { rows.push_back(row); };
         hooks.fetchButtonsReady = [this] { ++buttonsReady; };
         hooks.wait = [this](int milliseconds) { waits.push_back(milliseconds); };
+        hooks.lastTrade = [this] { return stored; };
+        hooks.postTrade = [this](const IntradayRow& row) { posted.push_back(row); };
         return extractor.SpeedButton3Click(input, hooks);
     }
 

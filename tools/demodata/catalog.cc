@@ -176,13 +176,14 @@ const std::vector<TeletextPage>& KitActiveDdePages() {
 
 const std::vector<SourceDefault>& KitSourceDefaults() {
     // German shares keep the program's default source (Yahoo); funds from
-    // comdirect, warrants from wallstreet-online by ISIN, small caps from
-    // Consors by WKN, US shares from Teleboerse by ISIN, indices from Onvista
-    // (the Dow Jones through its search result page), certificates from
-    // Onvista's DB-Zertifikate pages.
+    // comdirect, Swiss shares from the Swiss source's intraday trade lists,
+    // warrants from wallstreet-online by ISIN, small caps from Consors by WKN,
+    // US shares from Teleboerse by ISIN, indices from Onvista (the Dow Jones
+    // through its search result page), certificates from Onvista's
+    // DB-Zertifikate pages.
     static const std::vector<SourceDefault> kDefaults = {
-        {kFunds, 1, 0},      {kWarrants, 10, 0},  {kSmallCaps, 12, 0},
-        {kUsShares, 14, 2},  {kIndices, 11, 9},   {kCertificates, 11, 6}};
+        {kFunds, 1, 0},      {kSwissShares, 6, 1}, {kWarrants, 10, 0},     {kSmallCaps, 12, 0},
+        {kUsShares, 14, 2},  {kIndices, 11, 9},    {kCertificates, 11, 6}};
     return kDefaults;
 }
 

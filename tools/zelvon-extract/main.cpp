@@ -3,14 +3,20 @@
 #include "tools/zelvon-extract/replay_report.h"
 #include "tools/zelvon-extract/security_tables.h"
 
+#include "app/settings.h"
 #include "extract/extraction.h"
 #include "platform/codec.h"
+#include "platform/error.h"
+#include "platform/registry.h"
 #include "platform/text_view.h"
+#include "sources/host_config.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+
+#include <cmath>
 
 namespace {
 
@@ -55,6 +61,34 @@ void ApplyOverrides(const ReplayOptions& options, extract::Security& security)
     security.Waehrung = options.waehrung.value_or(security.Waehrung);
     security.Firmenname = options.name.value_or(security.Firmenname);
     security.ZDF = options.zdf.value_or(security.ZDF);
+}
+
+// The Swiss source's domain name as the program would show it: from the
+// settings file when there is one.
+bool ConfiguredSwissDomain(QString& domain, QString& error)
+{
+    const QString path = RegistryFile::DefaultPath();
+    if (!QFileInfo::exists(path)) {
+        domain = QStringLiteral("swiss.example");
+        return true;
+    }
+    try {
+        RegistryFile registry = RegistryFile::Load(path);
+        const RegistryKey* key = registry.OpenKey(kSettingsKey, false);
+        domain = key ? HostConfig::Read(*key).swissDomain() : HostConfig{}.swissDomain();
+        return true;
+    } catch (const RegistryError& e) {
+        error = e.message();
+        return false;
+    }
+}
+
+// The last stored row given on the command line is of the run's day.
+extract::StoredTrade GivenLastTrade(const ReplayOptions& options, DateTime now)
+{
+    if (!options.lastVolume)
+        return {};
+    return {*options.lastVolume, std::floor(now) + *options.lastTime};
 }
 
 int Fail(QTextStream& err, const QString& message)
@@ -114,6 +148,9 @@ int Replay(const ReplayOptions& options, QTextStream& out, QTextStream& err)
     // Page retrieval takes the shown page's length just before it starts the extraction.
     input.SizeTemp = options.sizeTemp.value_or(double(page.textLength()));
     input.now = options.now.value_or(formats::Now());
+    input.swissDomain = options.swissDomain.value_or(QString());
+    if (!options.swissDomain && !ConfiguredSwissDomain(input.swissDomain, error))
+        return Fail(err, error);
 
     extract::IntradayRow storedRow;
     extract::ExtractionHooks hooks;
@@ -123,8 +160,19 @@ int Replay(const ReplayOptions& options, QTextStream& out, QTextStream& err)
             tables.Store(row);
     };
     hooks.followup = [&](const QString& address) { followup.run(page, address); };
+    const extract::StoredTrade givenLast = GivenLastTrade(options, input.now);
+    hooks.lastTrade = [&] { return storing ? tables.LastTrade() : givenLast; };
+    hooks.postTrade = [&](const extract::IntradayRow& row) {
+        if (storing)
+            tables.PostTrade(row);
+    };
     extract::QuoteExtractor extractor;
-    extract::ExtractionOutcome outcome = extractor.SpeedButton3Click(input, hooks);
+    extract::ExtractionOutcome outcome;
+    try {
+        outcome = extractor.SpeedButton3Click(input, hooks);
+    } catch (const Error& e) {
+        return Fail(err, e.message());
+    }
     if (followup.address && !outcome.picture)
         outcome.picture = followup.picture;
 

@@ -10,7 +10,7 @@ const char* const kReplayUsage =
     "Aufruf: zelvon-extract --source N --entry M SEITENDATEI [--kennung K] [--isin I] [--ticker T]\n"
     "                      [--waehrung W] [--name NAME] [--zdf Z] [--now \"tt.mm.jjjj hh:nn:ss\"]\n"
     "                      [--hidden] [--policy 0|1|2] [--sizetemp N] [--firma N --store VERZEICHNIS]\n"
-    "                      [--followup DATEI]\n"
+    "                      [--followup DATEI] [--swiss-domain NAME] [--last-volume N --last-time hh:mm:ss]\n"
     "\n"
     "Wertet eine gespeicherte Kursseite so aus, wie Zelvon es nach dem Abruf tut. Die Seitendatei\n"
     "wird als Windows-1252 gelesen. Jeder Lauf beginnt mit einem leeren Kurs.\n"
@@ -35,6 +35,13 @@ const char* const kReplayUsage =
     "  --followup DATEI  die Seite, die der Folgeabruf einer Trefferliste liefert (gelesen wie die\n"
     "                  Seitendatei); ohne: der Folgeabruf scheitert mit einer HTTP-Fehlerantwort\n"
     "                  (leere Seitenansicht, Statussymbol 1)\n"
+    "  --swiss-domain NAME\n"
+    "                  Domainname der Schweizer Quelle für die Schlusswörter (Voreinstellung: der\n"
+    "                  eingestellte; swiss.example, wenn es keine Einstellungsdatei gibt)\n"
+    "  --last-volume N --last-time hh:mm:ss\n"
+    "                  letzte gespeicherte Intraday-Zeile des Wertpapiers von heute, wie die\n"
+    "                  Schweizer Intraday-Liste sie liest (Volumen und Uhrzeit); ohne: leere\n"
+    "                  Tabelle. Mit --store wird stattdessen VERZEICHNIS/Intraday.db gelesen\n"
     "\n"
     "Ausgabe, je Zeile Name<TAB>Wert in dieser Reihenfolge: Kurs, Datum (tt.mm.jjjj oder 0), Zeit,\n"
     "Volumen, Bid, Ask, Status, Icon (Bildnummer oder unchanged), Stored (yes|no), je angefügter\n"
@@ -63,7 +70,8 @@ bool TakesValue(const QString& option)
 {
     static const QStringList withValue = {"--source", "--entry", "--kennung", "--isin", "--ticker",
                                           "--waehrung", "--name", "--zdf", "--now", "--policy",
-                                          "--sizetemp", "--firma", "--store", "--followup"};
+                                          "--sizetemp", "--firma", "--store", "--followup", "--swiss-domain",
+                                          "--last-volume", "--last-time"};
     return withValue.contains(option);
 }
 
@@ -85,6 +93,8 @@ void ApplyText(const QString& option, const QString& value, ReplayOptions& optio
         options.storeDirectory = value;
     else if (option == "--followup")
         options.followupFile = value;
+    else if (option == "--swiss-domain")
+        options.swissDomain = value;
 }
 
 // False when value is not usable for option.
@@ -106,6 +116,16 @@ bool ApplyValue(const QString& option, const QString& value, ReplayOptions& opti
             options.sizeTemp = number;
         return true;
     }
+    if (option == "--last-volume") {
+        if (!ParseInteger(value, 0, INT32_MAX, number))
+            return false;
+        options.lastVolume = number;
+        return true;
+    }
+    if (option == "--last-time") {
+        options.lastTime = value.count(u':') == 2 ? formats::StrToTime(value) : std::nullopt;
+        return options.lastTime.has_value();
+    }
     if (option == "--now") {
         options.now = ParseDateTime(value);
         return options.now.has_value();
@@ -120,6 +140,8 @@ bool Complete(const ReplayOptions& options, bool sourceGiven, bool entryGiven, Q
         error = QStringLiteral("--source, --entry und die Seitendatei sind nötig");
     else if (options.firma.has_value() != !options.storeDirectory.isEmpty())
         error = QStringLiteral("--firma und --store gehören zusammen");
+    else if (options.lastVolume.has_value() != options.lastTime.has_value())
+        error = QStringLiteral("--last-volume und --last-time gehören zusammen");
     return error.isEmpty();
 }
 

@@ -30,6 +30,10 @@ struct ReplayOptions {
     std::optional<double> sizeTemp;
     std::optional<int32_t> firma;
     QString storeDirectory;
+    std::optional<QString> swissDomain;
+    // The last stored intraday row as the Swiss intraday list reads it; both or neither.
+    std::optional<int32_t> lastVolume;
+    std::optional<DateTime> lastTime;
     bool help = false;
 };
 

@@ -4,7 +4,8 @@
 
 namespace zelvon::replay {
 
-SecurityTables::SecurityTables() : table1_(session_), store_(session_, dataSource1_)
+SecurityTables::SecurityTables()
+    : table1_(session_), store_(session_, dataSource1_), trades_(session_, dataSource1_)
 {
 }
 
@@ -45,6 +46,16 @@ extract::Security SecurityTables::CurrentSecurity()
 void SecurityTables::Store(const extract::IntradayRow& row)
 {
     store_.Store(row);
+}
+
+extract::StoredTrade SecurityTables::LastTrade()
+{
+    return trades_.LastTrade();
+}
+
+void SecurityTables::PostTrade(const extract::IntradayRow& row)
+{
+    trades_.Post(row);
 }
 
 bool SecurityTables::Holds(const extract::IntradayRow& row)

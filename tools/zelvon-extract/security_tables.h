@@ -24,6 +24,10 @@ public:
     extract::Security CurrentSecurity();
     // Stores the row as the storage step does; table errors are swallowed there.
     void Store(const extract::IntradayRow& row);
+    // The Swiss intraday list's view of the security's rows; LastTrade raises
+    // Error when Intraday.db cannot be read.
+    extract::StoredTrade LastTrade();
+    void PostTrade(const extract::IntradayRow& row);
     // True when Intraday.db holds row's price at row's date-time for the security.
     bool Holds(const extract::IntradayRow& row);
 
@@ -38,6 +42,7 @@ private:
     db::Table table1_;
     db::DataLink dataSource1_;
     extract::IntradayStore store_;
+    extract::IntradayTrades trades_;
 };
 
 }  // namespace zelvon::replay

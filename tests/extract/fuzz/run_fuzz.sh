@@ -22,6 +22,8 @@ for page in "$src"/tests/tools/pages/*; do
     # Onvista with the first entry and with the certificate entry.
     { printf '\011\000\002'; cat "$page"; } > "$corpus/onvista-$(basename "$page")"
     { printf '\011\200\002'; cat "$page"; } > "$corpus/onvista-zert-$(basename "$page")"
+    # The Swiss intraday list: source 6, entry from the clock byte.
+    { printf "\\006\\000\\001"; cat "$page"; } > "$corpus/6i-$(basename "$page")"
 done
 cd "$build"
 exec ./extraction_fuzzer -max_total_time="$seconds" -rss_limit_mb=2048 \

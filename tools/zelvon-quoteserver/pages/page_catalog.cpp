@@ -5,6 +5,7 @@
 #include "tools/zelvon-quoteserver/pages/consors_page.h"
 #include "tools/zelvon-quoteserver/pages/teleboerse_page.h"
 #include "tools/zelvon-quoteserver/pages/wallstreet_page.h"
+#include "tools/zelvon-quoteserver/pages/swiss_page.h"
 #include "tools/zelvon-quoteserver/pages/yahoo_page.h"
 
 namespace zelvon::quotepages {
@@ -18,6 +19,7 @@ std::unique_ptr<PageCatalog> PageCatalog::WithBuiltSources()
     catalog->Add(std::make_unique<WallstreetPages>());
     catalog->Add(std::make_unique<ConsorsPages>());
     catalog->Add(std::make_unique<TeleboersePages>());
+    catalog->Add(std::make_unique<SwissPages>());
     return catalog;
 }
 

@@ -12,7 +12,8 @@ namespace zelvon::quotepages {
 
 class PageCatalog {
 public:
-    // Yahoo, comdirect, Onvista, wallstreet-online, Consors and Teleboerse.
+    // Yahoo, comdirect, the Swiss source, Onvista, wallstreet-online, Consors
+    // and Teleboerse.
     static std::unique_ptr<PageCatalog> WithBuiltSources();
 
     void Add(std::unique_ptr<PageSource> source);
