@@ -74,7 +74,30 @@ protected:
                   "\"Zelvon_Host_Consors\"=\"consors." + host +
                   "\"Zelvon_Host_Teleboerse\"=\"teleboerse." + host +
                   "\"Zelvon_CAFile\"=\"" + dir_.filePath("ca.pem").toUtf8() + "\"\r\n"
-                  "\"Zelvon_Browser\"=\"http\"\r\n" + extra);
+                  "\"Zelvon_Browser\"=\"http\"\r\n" +
+                  (extra.contains("Zelvon_Host_Swiss") ? QByteArray()
+                                                       : "\"Zelvon_Host_Swiss\"=\"swiss.localhost:" +
+                                                             QByteArray::number(httpPort_) + "\"\r\n") +
+                  extra);
+    }
+    // The kit with its per-group sources, the Swiss shares on the stock page
+    // (one quote each) instead of the intraday list (one per new trade).
+    void CreateKitWithOneQuotePerSecurity() {
+        demodata::DemoOptions options;
+        options.internet_defaults = true;
+        const auto kit = demodata::CreateDemoDataDirectory(data_.toStdString(), options);
+        ASSERT_TRUE(kit.ok()) << kit.message();
+        db::Session session;
+        db::Table table(session);
+        table.SetDatabaseName(data_.toStdString());
+        table.SetTableName("Internet.db");
+        Check(table.Open());
+        for (Check(table.First()); !table.Eof(); Check(table.Next())) {
+            if (FieldInteger(table, "GruppenIndex") != demodata::kSwissShares) continue;
+            Check(table.Edit());
+            SetField(table, "BoerseIndex", db::Variant(int32_t(0)));
+            Check(table.Post());
+        }
     }
     using Outcome = test::ProgramOutcome;
     Outcome Run(const QStringList& args) { return test::RunProgram(dir_.filePath("Quarvinta.reg"), dir_.path(), args); }
@@ -156,9 +179,7 @@ TEST_F(MainJobTest, ReportNamesEverySecurityWithOneAttemptAndItsStoredQuote) {
 }
 
 TEST_F(MainJobTest, PerGroupSourcesReadIndicesAndCertificatesFromOnvista) {
-    demodata::DemoOptions options;
-    options.internet_defaults = true;
-    ASSERT_TRUE(demodata::CreateDemoDataDirectory(data_.toStdString(), options).ok());
+    CreateKitWithOneQuotePerSecurity();
     const Outcome o = Run({"/A"});
     EXPECT_EQ(o.exitCode, 0) << o.stderrText.toStdString();
     const QStringList lines = QuoteFileLines();
@@ -178,6 +199,7 @@ TEST_F(MainJobTest, PerGroupSourcesReadIndicesAndCertificatesFromOnvista) {
 const std::map<int, QString> kMixedWebSources = {
     {kSourceYahoo, QString()},
     {kSourceComdirectFonds, QString()},
+    {kSourceSwiss, QStringLiteral("\\d\\d:\\d\\d:\\d\\d(\\t\\d+)?\\tswiss\\.localhost")},
     {kSourceOnvista, QString()},
     {kSourceWallstreet, QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\t\\d*")},
     {kSourceConsors, QStringLiteral("\\d\\d:\\d\\d:00\\t(\\d+\\t)?")},
@@ -186,10 +208,7 @@ const std::map<int, QString> kMixedWebSources = {
 
 TEST_F(MainJobTest, MixedWebSourcesStoreOneQuoteEachAndTheQuoteFileKeepsTheRunOrder) {
     // The kit's per-group defaults spread the groups over the web sources.
-    demodata::DemoOptions options;
-    options.internet_defaults = true;
-    const auto kit = demodata::CreateDemoDataDirectory(data_.toStdString(), options);
-    ASSERT_TRUE(kit.ok()) << kit.message();
+    CreateKitWithOneQuotePerSecurity();
     const std::map<int32_t, int> before = IntradayRows();
     const QString reportFile = dir_.filePath("bericht.json");
     const Outcome o = Run({"/A", "--report", reportFile});
@@ -229,7 +248,7 @@ TEST_F(MainJobTest, AFailedPageFetchIsTriedOnceAndReportedWithItsStatus) {
     // Watch list 3: one security with a Kennung, fetched from the Swiss source
     // over plain HTTP, where the demo server has no such page.
     WriteSettings(quoteFile_, "\"Zelvon_Gruppe\"=dword:00000004\r\n\"Zelvon_Quelle\"=dword:00000006\r\n"
-                              "\"Zelvon_Host_Swiss\"=\"localhost:" + QByteArray::number(httpPort_) + "\"\r\n");
+                              "\"Zelvon_Host_Swiss\"=\"localhost:" + QByteArray::number(httpPort_) + "/fehlt\"\r\n");
     const QString reportFile = dir_.filePath("bericht.json");
     const Outcome o = Run({"/A", "--report", reportFile});
     ASSERT_EQ(o.exitCode, 0) << o.stderrText.toStdString();
