@@ -117,7 +117,9 @@ Status Table::Open() {
     std::string path = paradox::FindIgnoringCase(database_name_, table_name_);
     if (path.empty())
         return Status::NotFound("Tabelle '" + table_name_ + "' nicht gefunden in " + JoinPath(database_name_, ""));
-    Status s = session_.OpenTable(path, &table_);
+    std::unique_ptr<paradox::Table> opened;
+    Status s = session_.OpenTable(path, &opened);
+    table_ = std::move(opened);
     if (s.IsPermissionDenied()) return Status::PermissionDenied("Falsches oder fehlendes Paßwort für " + table_name_);
     if (s.IsNotFound()) return Status::NotFound("Tabelle " + table_name_ + ": " + s.message());
     if (!s.ok()) return Status::Corruption("Tabelle " + table_name_ + " ist nicht lesbar: " + s.message());
@@ -138,6 +140,7 @@ Status Table::Open() {
 }
 
 void Table::Close() {
+    FinishBatch();
     writer_.reset();
     state_ = State::kBrowse;
     table_.reset();

@@ -84,6 +84,11 @@ public:
     Status Post();
     Status Cancel();
     Status Delete();
+    // Posts until FinishBatch are written at once but synced to the disk
+    // once, when the batch finishes (or the table closes); single posts
+    // outside a batch are synced each.
+    void StartBatch();
+    Status FinishBatch();
     // Creates the table file (no primary key) from field definitions.
     Status CreateTable(const std::vector<FieldDef>& fields);
     // Closes the table and removes it with all its family files.
@@ -115,12 +120,14 @@ private:
     Status Reposition();
     Status OpenWriter();
     Status AfterWrite(uint64_t record_number);
+    Status AfterFailedWrite(Status failed);
     Status StartInsert();
     Status StoreBlob(size_t index, const paradox::Value& value);
 
     Session& session_;
     std::string database_name_, table_name_, index_name_;
-    std::unique_ptr<paradox::Table> table_;
+    // The writer's table once it has posted: it is kept current by each post.
+    std::shared_ptr<const paradox::Table> table_;
     std::unique_ptr<paradox::IndexOrder> order_;
     std::function<bool(Table&)> filter_;
     bool filtered_ = false;
@@ -134,6 +141,7 @@ private:
     std::vector<std::unique_ptr<Field>> fields_;
     State state_ = State::kBrowse;
     std::unique_ptr<paradox::TableWriter> writer_;
+    bool batch_ = false;
     std::vector<uint8_t> edit_buffer_;
     uint64_t edit_record_ = 0;
     paradox::RecordRef saved_current_;

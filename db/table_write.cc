@@ -17,7 +17,19 @@ Status Table::OpenWriter() {
     // The program posts one record per user action or quote: a millisecond of
     // fsync each is worth keeping the suite's tables whole after a power loss.
     writer_->set_durable(true);
+    if (batch_) writer_->StartBatch();
     return Status::Ok();
+}
+
+void Table::StartBatch() {
+    batch_ = true;
+    if (writer_) writer_->StartBatch();
+}
+
+Status Table::FinishBatch() {
+    if (!batch_) return Status::Ok();
+    batch_ = false;
+    return writer_ ? writer_->FinishBatch() : Status::Ok();
 }
 
 Status Table::StartInsert() {
@@ -79,14 +91,11 @@ Status Table::StoreBlob(size_t index, const paradox::Value& value) {
     return Status::Ok();
 }
 
-// The reader is reopened on the new state of the file and positioned on the
-// record just written.
+// The reader moves to the writer's table, which the post brought up to date,
+// and is positioned on the record just written.
 Status Table::AfterWrite(uint64_t record_number) {
     state_ = State::kBrowse;
-    std::string path = table_->path();
-    std::unique_ptr<paradox::Table> fresh;
-    PX_RETURN_IF_ERROR(session_.OpenTable(path, &fresh));
-    table_ = std::move(fresh);
+    table_ = writer_->shared_table();
     if (!index_name_.empty()) PX_RETURN_IF_ERROR(paradox::IndexOrder::Open(*table_, index_name_, &order_));
     range_lo_ = 0;
     range_hi_ = order_ ? order_->size() : table_->record_count();
@@ -105,8 +114,17 @@ Status Table::Post() {
     uint64_t number = 0;
     Status s = state_ == State::kInsert ? writer_->Insert(edit_buffer_, &number)
                                         : writer_->Update(edit_record_, edit_buffer_, &number);
-    if (!s.ok()) return s;
+    if (!s.ok()) return AfterFailedWrite(s);
     return AfterWrite(number);
+}
+
+// A failed post may have left the writer's table half changed in memory:
+// the reader goes back to the file as it is.
+Status Table::AfterFailedWrite(Status failed) {
+    if (table_ != writer_->shared_table()) return failed;
+    std::unique_ptr<paradox::Table> fresh;
+    if (session_.OpenTable(table_->path(), &fresh).ok()) table_ = std::move(fresh);
+    return failed;
 }
 
 Status Table::Cancel() {
@@ -124,7 +142,8 @@ Status Table::Delete() {
     if (!has_record_) return Status::InvalidArgument(FileName() + ": kein aktueller Datensatz zum Löschen");
     PX_RETURN_IF_ERROR(OpenWriter());
     uint64_t number = RecordAt(position_);
-    PX_RETURN_IF_ERROR(writer_->Delete(number));
+    Status s = writer_->Delete(number);
+    if (!s.ok()) return AfterFailedWrite(s);
     PX_RETURN_IF_ERROR(AfterWrite(number));
     return Status::Ok();
 }

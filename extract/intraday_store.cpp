@@ -104,10 +104,14 @@ IntradayTrades::IntradayTrades(db::Session& session, db::DataLink& dataSource1)
 {
 }
 
+// The list's posts reach the disk with one sync, here; a killed process
+// still leaves every row it posted.
 IntradayTrades::~IntradayTrades()
 {
-    if (table_)
+    if (table_) {
+        table_->FinishBatch();
         table_->Close();
+    }
 }
 
 StoredTrade IntradayTrades::LastTrade()
@@ -137,6 +141,7 @@ bool IntradayTrades::Post(const IntradayRow& row)
                 table_.reset();
                 return false;
             }
+            table_->StartBatch();
         } else if (!table_->Last().ok()) {
             return false;
         }

@@ -28,7 +28,8 @@ private:
 };
 
 // The trades of one intraday list: the newest stored trade, then one post per
-// trade on a table object kept open from the first post to the last.
+// trade on a table object kept open from the first post to the last, the
+// posts synced to the disk together when the object goes.
 class IntradayTrades {
 public:
     IntradayTrades(db::Session& session, db::DataLink& dataSource1);

@@ -81,12 +81,18 @@ void BlockFile::Forget(uint32_t number) {
     if (slot && slot->number == number) slot.reset();
 }
 
+// Files written in order chain consecutive blocks: a run of them is read
+// in one go instead of one block header at a time.
+constexpr uint32_t kChainWindowBlocks = 64;
+
 Status BlockFile::ReadChain(std::vector<ChainEntry>* chain) const {
     chain->clear();
     if (header_->first_block == 0) return Status::Ok();
     std::vector<bool> seen(size_t(header_->file_blocks) + 1, false);
     uint64_t records = 0;
     uint8_t head[kCryptChunk];
+    std::vector<uint8_t> window;
+    uint32_t window_first = 0, previous = 0;
     for (uint32_t number = header_->first_block; number != 0;) {
         if (number > header_->file_blocks)
             return Status::Corruption(file_->Name() + ": block chain points to block " + std::to_string(number) +
@@ -95,7 +101,20 @@ Status BlockFile::ReadChain(std::vector<ChainEntry>* chain) const {
             return Status::Corruption(file_->Name() + ": block chain loops back to block " + std::to_string(number));
         seen[number] = true;
         std::fill(std::begin(head), std::end(head), 0);
-        PX_RETURN_IF_ERROR(file_->Read(BlockOffset(number), std::min(sizeof head, BytesInFile(number)), head));
+        uint64_t in_window = uint64_t(number - window_first) * header_->block_size;
+        if (number == previous + 1 && (number < window_first || in_window >= window.size())) {
+            uint32_t blocks = std::min<uint32_t>(kChainWindowBlocks, header_->file_blocks - number + 1);
+            uint64_t offset = BlockOffset(number), size = file_->Size();
+            uint64_t bytes = offset >= size ? 0 : std::min<uint64_t>(uint64_t(blocks) * header_->block_size, size - offset);
+            window.resize(size_t(bytes));
+            PX_RETURN_IF_ERROR(file_->Read(offset, window.size(), window.data()));
+            window_first = number;
+            in_window = 0;
+        }
+        if (number >= window_first && in_window < window.size())
+            std::copy_n(&window[size_t(in_window)], std::min<uint64_t>(sizeof head, window.size() - in_window), head);
+        else
+            PX_RETURN_IF_ERROR(file_->Read(BlockOffset(number), std::min(sizeof head, BytesInFile(number)), head));
         if (header_->IsEncrypted()) DecryptDbBlock(head, sizeof head, header_->password_checksum, number);
         uint32_t count;
         uint16_t next, prev;
@@ -103,6 +122,7 @@ Status BlockFile::ReadChain(std::vector<ChainEntry>* chain) const {
         PX_RETURN_IF_ERROR(CheckRecordsInFile(number, count));
         chain->push_back(ChainEntry{uint16_t(number), count, records});
         records += count;
+        previous = number;
         number = next;
     }
     return Status::Ok();

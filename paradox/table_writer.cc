@@ -35,8 +35,13 @@ Status TableWriter::Open(const std::string& path, const OpenOptions& options, st
     std::unique_ptr<TableWriter> w(new TableWriter());
     w->path_ = path;
     w->options_ = options;
-    PX_RETURN_IF_ERROR(Table::Open(path, options, &w->table_));
-    PX_RETURN_IF_ERROR(WritableFile::Open(path, false, &w->file_));
+    Status s = WritableFile::Open(path, false, &w->file_);
+    if (!s.ok()) {
+        // A missing or unreadable table says so rather than why it cannot be written.
+        std::unique_ptr<Table> table;
+        PX_RETURN_IF_ERROR(Table::Open(path, options, &table));
+        return s;
+    }
     PX_RETURN_IF_ERROR(w->LockFresh());
     PX_RETURN_IF_ERROR(w->file_->Unlock());
     *out = std::move(w);
@@ -45,17 +50,33 @@ Status TableWriter::Open(const std::string& path, const OpenOptions& options, st
 
 void TableWriter::set_durable(bool durable) {
     durable_ = durable;
-    if (store_) store_->set_durable(durable);
+    if (store_) store_->set_durable(syncing());
+}
+
+void TableWriter::StartBatch() {
+    batch_ = true;
+    if (store_) store_->set_durable(false);
+}
+
+Status TableWriter::FinishBatch() {
+    if (!batch_) return Status::Ok();
+    batch_ = false;
+    if (store_) store_->set_durable(syncing());
+    if (!durable_) return Status::Ok();
+    for (const std::string& path : FamilyPaths()) PX_RETURN_IF_ERROR(SyncPath(path));
+    return Status::Ok();
 }
 
 // Everything from disk, under the lock: the table, its header, and the
 // indexes, each rebuilt first when it no longer matches the table.
 Status TableWriter::Load() {
     loaded_ = false;
-    PX_RETURN_IF_ERROR(Table::Open(path_, options_, &table_));
+    std::unique_ptr<Table> table;
+    PX_RETURN_IF_ERROR(Table::Open(path_, options_, &table));
+    table_ = std::move(table);
     PX_RETURN_IF_ERROR(ReadHeaderBytes(path_, &header_));
     store_ = std::make_unique<BlockStore>(file_.get(), &header_, table_->header().password_checksum, table_->mutable_chain());
-    store_->set_durable(durable_);
+    store_->set_durable(syncing());
     // A post interrupted after its data block but before the header: the
     // record is in the chain, so the header learns of it.
     if (LoadLe32(&header_[0x06]) != table_->record_count()) {
@@ -112,7 +133,7 @@ Status TableWriter::LoadSecondaryIndexes() {
             continue;
         }
         if (s.IsCorruption()) {
-            PX_RETURN_IF_ERROR(RebuildSecondaryIndex(*table_, info, durable_));
+            PX_RETURN_IF_ERROR(RebuildSecondaryIndex(*table_, info, syncing()));
             PX_RETURN_IF_ERROR(ReadIndexHeader(&info));
             s = SecondaryMaintainer::Load(*table_, info, header_[0x2D], &m);
         }
@@ -202,14 +223,14 @@ Status TableWriter::RebuildPrimaryIndex() {
     }
     std::string bytes;
     PX_RETURN_IF_ERROR(BuildIndexTree(std::move(px_header), leaves, &bytes));
-    return ReplaceFile(primary_path_, bytes, durable_);
+    return ReplaceFile(primary_path_, bytes, syncing());
 }
 
 Status TableWriter::CommitPrimaryIndex() {
     if (primary_path_.empty()) return Status::Ok();
     if (primary_ && !primary_->broken()) {
         std::vector<uint16_t> written;
-        PX_RETURN_IF_ERROR(primary_->Write(header_[0x2D], durable_, &written));
+        PX_RETURN_IF_ERROR(primary_->Write(header_[0x2D], syncing(), &written));
         return table_->RefreshPrimaryIndex(written);
     }
     PX_RETURN_IF_ERROR(RebuildPrimaryIndex());
@@ -228,15 +249,15 @@ Status TableWriter::CommitSecondaryIndexes(const std::vector<EntryChange>& chang
         if (!same || !m->SameEntry(changes[0].record.data(), changes[1].record.data()))
             for (size_t i = 0; s.ok() && i < changes.size(); ++i)
                 s = changes[i].add ? m->Add(changes[i].record.data(), changes[i].block) : m->Drop(changes[i].record.data());
-        if (s.ok()) s = m->Commit(stamp, durable_);
+        if (s.ok()) s = m->Commit(stamp, syncing());
         if (s.ok()) continue;
         if (!s.IsCorruption()) return s;
         SecondaryIndexInfo info = m->info();
-        PX_RETURN_IF_ERROR(RebuildSecondaryIndex(*table_, info, durable_));
+        PX_RETURN_IF_ERROR(RebuildSecondaryIndex(*table_, info, syncing()));
         PX_RETURN_IF_ERROR(ReadIndexHeader(&info));
         PX_RETURN_IF_ERROR(SecondaryMaintainer::Load(*table_, info, stamp, &m));
     }
-    for (const SecondaryIndexInfo& info : rebuilt_indexes_) PX_RETURN_IF_ERROR(RebuildSecondaryIndex(*table_, info, durable_));
+    for (const SecondaryIndexInfo& info : rebuilt_indexes_) PX_RETURN_IF_ERROR(RebuildSecondaryIndex(*table_, info, syncing()));
     return Status::Ok();
 }
 

@@ -12,9 +12,10 @@
 // whose stamp differs from the table's may have been interrupted: it is
 // compared with the data blocks and, unless it still matches them, rebuilt
 // before the next change. Durable writers also fsync before
-// and after every header. The whole post runs under the write lock on the
-// .DB, and the writer keeps what it read between posts for as long as the
-// table's files show no change by anyone else.
+// and after every header, except inside a batch, which syncs every file of
+// the table once when it ends. The whole post runs under the write lock on
+// the .DB, and the writer keeps what it read between posts for as long as
+// the table's files show no change by anyone else.
 #pragma once
 
 #include <chrono>
@@ -40,11 +41,18 @@ public:
     // write order alone keeps the table whole when the writing process dies.
     void set_durable(bool durable);
     Status Flush() { return file_->Sync(); }
+    // Posts between the two calls are written at once (other readers see
+    // them, a killed process leaves them) but not synced one by one; a
+    // durable writer syncs the .DB and its index files when the batch ends.
+    void StartBatch();
+    Status FinishBatch();
     // How long a post waits for a table another process holds locked.
     void set_lock_wait(std::chrono::milliseconds wait) { lock_wait_ = wait; }
 
-    // The table as of the last change.
+    // The table as of the last change; the shared one stays valid after the
+    // writer has moved on to a fresh copy.
     const Table& table() const { return *table_; }
+    std::shared_ptr<const Table> shared_table() const { return table_; }
 
     // A duplicate primary key is a key violation (InvalidArgument) and
     // changes nothing. *record_number: where the record now is.
@@ -82,11 +90,13 @@ private:
     Status CommitSecondaryIndexes(const std::vector<EntryChange>& changes);
     Status RebuildPrimaryIndex();
     Status Finish(Status s);
+    // Whether this post syncs: durable, and not inside a batch.
+    bool syncing() const { return durable_ && !batch_; }
 
     std::string path_;
     std::string primary_path_;  // the .PX, when the table has one
     OpenOptions options_;
-    std::unique_ptr<Table> table_;
+    std::shared_ptr<Table> table_;
     std::unique_ptr<WritableFile> file_;
     std::vector<uint8_t> header_;  // raw header bytes, changed in place
     std::unique_ptr<BlockStore> store_;
@@ -96,6 +106,7 @@ private:
     std::vector<FileStamp> stamps_;
     bool loaded_ = false;
     bool durable_ = false;
+    bool batch_ = false;
     std::chrono::milliseconds lock_wait_ = kDefaultLockWait;
 };
 

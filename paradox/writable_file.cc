@@ -90,6 +90,17 @@ Status WritableFile::Lock(std::chrono::milliseconds wait) {
 
 Status WritableFile::Unlock() { return TryLock(fd_, F_UNLCK) == 0 ? Status::Ok() : Errno(path_, "unlock"); }
 
+Status SyncPath(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Errno(path, "cannot open to sync");
+    struct stat st {};
+    bool directory = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    int r = directory ? fsync(fd) : fdatasync(fd);
+    Status s = r == 0 ? Status::Ok() : Errno(path, "fsync");
+    close(fd);
+    return s;
+}
+
 Status ReplaceFile(const std::string& path, const std::string& bytes, bool sync) {
     std::string temp = path + ".tmp";
     std::unique_ptr<WritableFile> file;

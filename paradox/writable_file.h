@@ -42,6 +42,9 @@ private:
     int fd_;
 };
 
+// Syncs a file or directory by name (fdatasync, fsync for a directory).
+Status SyncPath(const std::string& path);
+
 // Writes bytes to path through a temporary file beside it and a rename, so
 // readers see either the old file or the complete new one (after a crash
 // too, when sync is set).

@@ -13,6 +13,7 @@
 #include "paradox/index_create.h"
 #include "paradox/table.h"
 #include "paradox/table_create.h"
+#include "paradox/table_writer.h"
 #include "pxlib_writer.h"
 
 #include <benchmark/benchmark.h>
@@ -86,6 +87,10 @@ const std::string& DataDirectory()
     // The suite keeps a .PX beside the table; pxlib writes none.
     std::unique_ptr<paradox::Table> intraday;
     if (!paradox::Table::Open(dir.File("Intraday.db"), {}, &intraday).ok() || !paradox::CreatePrimaryIndex(*intraday).ok())
+        return path;
+    // A writer fills the new .PX from the data blocks, as it is in use.
+    std::unique_ptr<paradox::TableWriter> writer;
+    if (!paradox::TableWriter::Open(dir.File("Intraday.db"), {}, &writer).ok())
         return path;
     path = dir.File("");
     return path;

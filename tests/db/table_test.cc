@@ -260,3 +260,48 @@ TEST_F(DbTable, CreateAndDeleteTable) {
 }
 
 }  // namespace
+
+// A batch of posts on a detail: each post is in the file at once for another
+// table object, a refused post in the middle leaves the rows before it, and
+// a row another object posts meanwhile is seen by the next post.
+TEST_F(DbTable, PostsOfABatchAreSeenAtOnceAndStayAfterARefusedOne) {
+    Table firma(session_), intraday(session_);
+    OpenTable(firma, "Firma.db");
+    bool found = false;
+    ASSERT_TRUE(firma.FindKey({int64_t(3)}, &found).ok() && found);
+    zelvon::db::DataLink master;
+    master.SetDataSet(&firma);
+    ASSERT_TRUE(intraday.SetMasterSource(&master).ok());
+    ASSERT_TRUE(intraday.SetMasterFields("Firma").ok());
+    OpenTable(intraday, "Intraday.db");
+    intraday.StartBatch();
+    auto post = [&](Table& t, int64_t nr) {
+        EXPECT_TRUE(t.Append().ok());
+        EXPECT_TRUE(t.FindField("Firma")->SetInteger(3).ok());
+        EXPECT_TRUE(t.FindField("Nr")->SetInteger(nr).ok());
+        EXPECT_TRUE(t.FindField("Kurs")->SetFloat(double(nr)).ok());
+        return t.Post();
+    };
+    for (int64_t nr = 100; nr < 110; ++nr) ASSERT_TRUE(post(intraday, nr).ok()) << nr;
+    EXPECT_EQ(intraday.RecordCount(), 110u);
+    EXPECT_FALSE(post(intraday, 105).ok());
+    ASSERT_TRUE(intraday.Cancel().ok());
+    EXPECT_EQ(intraday.RecordCount(), 110u);
+    ASSERT_TRUE(intraday.Last().ok());
+    EXPECT_EQ(intraday.FindField("Nr")->AsInteger(), 109);
+
+    Table other(session_);
+    OpenTable(other, "Intraday.db");
+    EXPECT_EQ(other.RecordCount(), 310u);
+    ASSERT_TRUE(post(other, 200).ok());
+    ASSERT_TRUE(post(intraday, 110).ok());
+    EXPECT_EQ(intraday.RecordCount(), 112u);
+    ASSERT_TRUE(intraday.FinishBatch().ok());
+    ASSERT_TRUE(intraday.Last().ok());
+    EXPECT_EQ(intraday.FindField("Nr")->AsInteger(), 200);
+    intraday.Close();
+    other.Close();
+    Table again(session_);
+    OpenTable(again, "Intraday.db");
+    EXPECT_EQ(again.RecordCount(), 312u);
+}
