@@ -8,6 +8,7 @@
 #include "platform/codec.h"
 #include "platform/dialogs.h"
 #include "tools/demodata/demo_directory.h"
+#include "intraday_rows.h"
 #include "program_run.h"
 
 #include <gtest/gtest.h>
@@ -168,14 +169,7 @@ protected:
         return QJsonDocument::fromJson(f.readAll()).object();
     }
     std::map<int32_t, int> IntradayRows() const {
-        db::Session session;
-        db::Table table(session);
-        table.SetDatabaseName(data_.toStdString());
-        table.SetTableName("Intraday.db");
-        Check(table.Open());
-        std::map<int32_t, int> rows;
-        for (Check(table.First()); !table.Eof(); Check(table.Next())) ++rows[FieldInteger(table, "Firma")];
-        return rows;
+        return test::IntradayRowsPerSecurity(data_);
     }
     static const demodata::Security& ByIsin(const std::string& isin) {
         for (const auto& s : demodata::KitSecurities())

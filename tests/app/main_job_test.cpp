@@ -5,6 +5,7 @@
 #include "platform/codec.h"
 #include "sources/source_catalogue.h"
 #include "tools/demodata/demo_directory.h"
+#include "intraday_rows.h"
 #include "program_run.h"
 
 #include <gtest/gtest.h>
@@ -112,14 +113,7 @@ protected:
     }
     // Rows of Intraday.db per security.
     std::map<int32_t, int> IntradayRows() const {
-        db::Session session;
-        db::Table table(session);
-        table.SetDatabaseName(data_.toStdString());
-        table.SetTableName("Intraday.db");
-        Check(table.Open());
-        std::map<int32_t, int> rows;
-        for (Check(table.First()); !table.Eof(); Check(table.Next())) ++rows[FieldInteger(table, "Firma")];
-        return rows;
+        return test::IntradayRowsPerSecurity(data_);
     }
     static int Fetchable() {
         int n = 0;

@@ -32,6 +32,15 @@ struct Extracted {
     extract::QuoteRecord quote;
 };
 
+// A page built at 17:35 on 15.03.2024 reads as the quote it was built from.
+void ExpectTheQuoteShown(const Extracted& read, const pages::ShownQuote& shown, const std::string& where)
+{
+    EXPECT_DOUBLE_EQ(read.quote.Kurs, shown.price) << where;
+    EXPECT_EQ(read.quote.Volumen, shown.volume) << where;
+    EXPECT_EQ(read.quote.Datum, *formats::EncodeDate(2024, 3, 15)) << where;
+    EXPECT_EQ(read.quote.Zeit.left(5), "17:35") << where;
+}
+
 // The extraction as it runs on a fetched page.
 Extracted Extract(int source, const QByteArray& body, zelvon::DateTime now)
 {
@@ -247,10 +256,7 @@ TEST(QuotePages, EveryBuiltPageReadsAsTheQuoteItShows)
                 const Extracted read = Extract(c.source, QByteArray::fromStdString(page->body), now);
                 const std::string where = c.path + " " + identifier + " #" + std::to_string(request);
                 ASSERT_EQ(read.outcome.status, extract::kQuoteRead) << where << "\n" << page->body;
-                EXPECT_DOUBLE_EQ(read.quote.Kurs, page->quote.price) << where;
-                EXPECT_EQ(read.quote.Volumen, page->quote.volume) << where;
-                EXPECT_EQ(read.quote.Datum, *formats::EncodeDate(2024, 3, 15)) << where;
-                EXPECT_EQ(read.quote.Zeit.left(5), "17:35") << where;
+                ExpectTheQuoteShown(read, page->quote, where);
             }
         }
     }
@@ -417,10 +423,7 @@ TEST(QuotePages, SmallerWebSourcesReadAsTheQuoteTheyShow)
                 const Extracted read = ExtractShown(c, page->body, identifier, now);
                 ASSERT_EQ(read.outcome.status, extract::kQuoteRead) << where << "\n" << page->body;
                 EXPECT_GT(page->quote.price, 0) << where;
-                EXPECT_DOUBLE_EQ(read.quote.Kurs, page->quote.price) << where;
-                EXPECT_EQ(read.quote.Volumen, page->quote.volume) << where;
-                EXPECT_EQ(read.quote.Datum, *formats::EncodeDate(2024, 3, 15)) << where;
-                EXPECT_EQ(read.quote.Zeit.left(5), "17:35") << where;
+                ExpectTheQuoteShown(read, page->quote, where);
             }
         }
     }
