@@ -53,7 +53,19 @@ TStatusfenster::TStatusfenster(QWidget* parent) : QDialog(parent) {
     connect(SpeedButton1, &QToolButton::clicked, this, &TStatusfenster::SpeedButton1Click);
 }
 
-void TStatusfenster::SetMessage(const QString& text) { Label1->setText(text); }
+void TStatusfenster::SetCaption(const QString& caption) { setWindowTitle(caption); }
+
+void TStatusfenster::Show() {
+    if (parentWidget()) move(parentWidget()->geometry().center() - rect().center());
+    show();
+}
+
+void TStatusfenster::Hide() { hide(); }
+
+void TStatusfenster::SetMessage(const QString& text, bool alert) {
+    Label1->setStyleSheet(alert ? QStringLiteral("color: red;") : QString());
+    Label1->setText(text);
+}
 
 void TStatusfenster::SetPanel(int panel, const QString& text) {
     if (panel == 0 || panel == 1) panels_[panel]->setText(text);

@@ -3,6 +3,8 @@
 // user closing it asks the run to stop after the current item.
 #pragma once
 
+#include "platform/run_progress.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -13,21 +15,24 @@ class QToolButton;
 
 namespace zelvon {
 
-class TStatusfenster : public QDialog {
+class TStatusfenster : public QDialog, public RunProgress {
     Q_OBJECT
 public:
     explicit TStatusfenster(QWidget* parent = nullptr);
 
-    void SetMessage(const QString& text);
-    void SetPanel(int panel, const QString& text);
+    void SetCaption(const QString& caption) override;
+    void Show() override;
+    void Hide() override;
+    void SetMessage(const QString& text, bool alert = false) override;
+    void SetPanel(int panel, const QString& text) override;
     QString Panel(int panel) const;
-    void ShowProgress(int maximum);
-    void StepProgress();
-    // Makes the latest texts visible while the run keeps the thread busy.
-    void Refresh();
+    void ShowProgress(int maximum) override;
+    void StepProgress() override;
+    void Refresh() override;
+    bool StillVisible() const override { return isVisible(); }
 
     // Remembers the news text last saved and shows the read-now button.
-    void SetTempName(const QString& fileName);
+    void SetTempName(const QString& fileName) override;
     const QString& tempname() const { return tempname_; }
 
     QLabel* Label1;

@@ -1,0 +1,68 @@
+// What a long run (news, fundamentals, master, filter and archive updates)
+// tells its progress display, and how it learns that the user wants it to
+// stop. The status window implements it on screen; ConsoleProgress writes a
+// scheduler's log line per item on stderr when there is no display.
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+
+namespace zelvon {
+
+class RunProgress {
+public:
+    virtual ~RunProgress() = default;
+
+    virtual void SetCaption(const QString& caption) = 0;
+    // Shown without being modal; hidden at the end of the run.
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+    // The message line; an alert shows it in red.
+    virtual void SetMessage(const QString& text, bool alert = false) = 0;
+    virtual void ShowProgress(int maximum) = 0;
+    virtual void StepProgress() = 0;
+    virtual void SetPanel(int panel, const QString& text) = 0;
+    // Makes the latest texts visible while the run keeps the thread busy.
+    virtual void Refresh() = 0;
+    // False once the user closed the display: stop after the current item.
+    virtual bool StillVisible() const = 0;
+    // The news text last saved, offered for reading now.
+    virtual void SetTempName(const QString& fileName) = 0;
+};
+
+// Progress of an unattended run: one line per message on stderr, at most a
+// few per second, so a scheduler's log stays readable.
+class ConsoleProgress : public RunProgress {
+public:
+    explicit ConsoleProgress(std::chrono::milliseconds minGap = std::chrono::milliseconds(250));
+
+    void SetCaption(const QString& caption) override;
+    void Show() override;
+    void Hide() override;
+    void SetMessage(const QString& text, bool alert = false) override;
+    void ShowProgress(int maximum) override;
+    void StepProgress() override;
+    void SetPanel(int panel, const QString& text) override;
+    void Refresh() override {}
+    bool StillVisible() const override { return visible_; }
+    void SetTempName(const QString& fileName) override;
+
+    // A stop request from outside (a signal handler's flag, a test).
+    void RequestStop() { visible_ = false; }
+    int Position() const { return position_; }
+    int Maximum() const { return maximum_; }
+
+private:
+    void Print(const QString& line, bool always);
+
+    std::chrono::milliseconds minGap_;
+    std::chrono::steady_clock::time_point lastLine_{};
+    QString caption_;
+    bool visible_ = true;
+    bool shown_ = false;
+    int maximum_ = 0;
+    int position_ = 0;
+};
+
+}  // namespace zelvon
