@@ -286,6 +286,7 @@ void THttpGetForm::FetchForReport() {
         FetchAttempt attempt;
         attempt.statusText = StatusPanel(0);
         attempt.transferFailure = transferFailure();
+        attempt.pageAddress = Fetch.pageAddress;
         report_.Current()->attempts.push_back(attempt);
         throw;
     }
@@ -296,6 +297,7 @@ void THttpGetForm::FetchForReport() {
     attempt.httpStatus = answered ? HttpCli1.responseCode() : -1;
     attempt.statusText = answered ? HttpCli1.statusText() : StatusPanel(0);
     attempt.aborted = Fetch.aborted;
+    attempt.pageAddress = Fetch.pageAddress;
     if (lastExtraction_) {
         attempt.extractionStatus = lastExtraction_->status;
         attempt.extractionStored = lastExtraction_->stored;

@@ -32,6 +32,7 @@ QString AttemptReason(const FetchAttempt& attempt) {
 
 QJsonObject AttemptJson(const FetchAttempt& attempt) {
     QJsonObject o{{"http", attempt.httpStatus}, {"status", attempt.statusText}, {"aborted", attempt.aborted}};
+    o["page"] = attempt.pageAddress.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(attempt.pageAddress);
     if (!attempt.transferFailure.isEmpty()) o["transfer"] = attempt.transferFailure;
     if (attempt.extractionStatus) o["extraction"] = *attempt.extractionStatus;
     const QString reason = AttemptReason(attempt);

@@ -21,6 +21,9 @@ struct FetchAttempt {
     // "body over 268435456 bytes", "page incomplete at the time-out"); empty
     // when it did not.
     QString transferFailure;
+    // The address of the document whose body the page view took, after
+    // redirects; empty when no body was taken.
+    QString pageAddress;
     std::optional<int> extractionStatus;  // empty when the page was not handed to extraction
     bool extractionStored = false;        // the quote met the storage condition
 };

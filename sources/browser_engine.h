@@ -19,10 +19,16 @@ public:
     virtual bool busy() const = 0;
     virtual void setVisible(bool visible) = 0;
     virtual bool visible() const = 0;
-    // The body element's inner HTML of the document as it stands now; "" when
-    // there is no body.
+    // The body element's inner HTML of the document that the last navigation
+    // produced, as it stands now; "" when there is no body, or when the
+    // document on show is not that navigation's (it has not committed yet,
+    // it failed, or it is an earlier fetch's).
     virtual QString bodyInnerHtml() = 0;
-    // Replaces the current document by an empty one.
+    // The address of the document the last bodyInnerHtml() came from, after
+    // redirects; "" when it gave nothing.
+    virtual QString documentAddress() const = 0;
+    // Replaces the current document by an empty one; it has been replaced
+    // when this returns, so the next navigation starts from the empty one.
     virtual void clearDocument() = 0;
 
 signals:

@@ -26,6 +26,7 @@ void HttpBrowserEngine::navigate(const QString& url)
 {
     stop();
     body_.clear();
+    address_.clear();
     client_.startGet(url, received_);
     request_ = client_.requestCount();
     loading_ = true;
@@ -71,8 +72,7 @@ void HttpBrowserEngine::poll()
         return;
     pollTimer_.stop();
     loading_ = false;
-    const bool complete = !takenOver() && takeDocument() && client_.lastFailure() == TransferFailure::None
-                          && client_.responseCode() < 400;
+    const bool complete = !takenOver() && takeDocument() && client_.lastFailure() == TransferFailure::None;
     if (takenOver())
         body_.clear();
     if (complete)
@@ -83,15 +83,17 @@ void HttpBrowserEngine::poll()
 
 bool HttpBrowserEngine::takeDocument()
 {
-    // Without an answer or past the size limit there is no page; an error
-    // status still brings its page, and a stalled one is kept as far as it
-    // came, as in a browser.
+    // Without an answer, with an error status or past the size limit there
+    // is no page, as Qt WebEngine fails such a load; a stalled one is kept as
+    // far as it came, as in a browser.
     const TransferFailure failure = client_.lastFailure();
-    if (failure == TransferFailure::BodyTooLarge || failure == TransferFailure::Other || client_.responseCode() <= 0) {
+    const int code = client_.responseCode();
+    if (failure == TransferFailure::BodyTooLarge || failure == TransferFailure::Other || code <= 0 || code >= 400) {
         body_.clear();
         return false;
     }
     body_ = BodyInnerHtml(codec::DecodeWindows1252(received_));
+    address_ = client_.effectiveUrl();
     return true;
 }
 

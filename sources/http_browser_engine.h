@@ -26,6 +26,7 @@ public:
     void setVisible(bool visible) override { visible_ = visible; }
     bool visible() const override { return visible_; }
     QString bodyInnerHtml() override { return body_; }
+    QString documentAddress() const override { return body_.isEmpty() ? QString() : address_; }
     void clearDocument() override;
 
 private:
@@ -39,6 +40,7 @@ private:
     QTimer pollTimer_;
     QByteArray received_;
     QString body_;
+    QString address_;  // where body_ came from
     bool loading_ = false;
     int request_ = 0;  // the client's request number of this load
     bool visible_ = false;

@@ -222,6 +222,7 @@ void HttpClient::startGet(const QString& url, QByteArray& body)
     bytesReceived_ = 0;
     responseCode_ = -1;
     statusText_.clear();
+    effectiveUrl_.clear();
     lastFailure_ = TransferFailure::None;
     lastError_ = nullptr;
     errorBuffer_[0] = '\0';
@@ -303,6 +304,9 @@ void HttpClient::finish(int curlCode)
     curl_easy_getinfo(Handle(curl_), CURLINFO_RESPONSE_CODE, &code);
     responseCode_ = code > 0 ? int(code) : -1;
     statusText_ = responseCode_ > 0 ? transfer->statusText : QString();
+    char* effective = nullptr;
+    curl_easy_getinfo(Handle(curl_), CURLINFO_EFFECTIVE_URL, &effective);
+    effectiveUrl_ = responseCode_ > 0 && effective ? QString::fromUtf8(effective) : QString();
 
     if (transfer->inactive || transfer->stopped || transfer->overLimit || curlCode != CURLE_OK) {
         QString reason = QString::fromLocal8Bit(errorBuffer_[0] ? errorBuffer_ : curl_easy_strerror(CURLcode(curlCode)));

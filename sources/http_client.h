@@ -83,6 +83,8 @@ public:
     int responseCode() const { return responseCode_; }
     // Reason phrase of the last answer's status line, empty when none.
     QString statusText() const { return statusText_; }
+    // The address the last answer came from, after redirects; empty when none.
+    QString effectiveUrl() const { return effectiveUrl_; }
     // Requests made so far; tells whether an answer belongs to a given fetch.
     int requestCount() const { return requestCount_; }
     // Body bytes of the request in progress (or of the last one).
@@ -111,6 +113,7 @@ private:
     int responseCode_ = -1;
     int requestCount_ = 0;
     QString statusText_;
+    QString effectiveUrl_;
     TransferFailure lastFailure_ = TransferFailure::None;
     std::exception_ptr lastError_;  // of the last request that ended
     std::atomic<qint64> bytesReceived_{0};

@@ -51,7 +51,7 @@ PageRetrieval::PageRetrieval(RetrievalWindow& window, FetchState& state, TextVie
 void PageRetrieval::GetButtonClick(QObject* sender)
 {
     state_.aborted = false;
-    pageView_.clear();
+    clearPage();
     if (window_.sourceIndex() == kSourceWinBis) {
         extract(sender);
         finishFetch();
@@ -101,7 +101,7 @@ bool PageRetrieval::fetchOverHttp(QByteArray& buffer)
     } catch (const HttpError&) {
         return false;
     }
-    showPage(codec::DecodeWindows1252(buffer));
+    showPage(codec::DecodeWindows1252(buffer), client_.effectiveUrl());
     return true;
 }
 
@@ -118,7 +118,7 @@ bool PageRetrieval::fetchThroughBrowser()
             return false;
         getTimer_.stop();
         browser_.stop();
-        showPage(browser_.bodyInnerHtml());
+        showBrowserPage();
         if (!hosts_.teleboerseDomain.isEmpty() && url.contains(hosts_.teleboerseDomain) && !reloadTeleboersePage())
             return false;
         state_.lade = true;
@@ -170,7 +170,7 @@ bool PageRetrieval::reloadTeleboersePage()
         getTimer_.stop();
         Warten(kTeleboerseSettleMs);
         browser_.stop();
-        showPage(browser_.bodyInnerHtml());
+        showBrowserPage();
     }
     if (pageView_.find(hit, 1) < 0) {
         getTimer_.start(kBrowserTimeoutMs);
@@ -181,7 +181,7 @@ bool PageRetrieval::reloadTeleboersePage()
         getTimer_.stop();
         Warten(kTeleboerseSettleMs);
         browser_.stop();
-        showPage(browser_.bodyInnerHtml());
+        showBrowserPage();
     }
     return true;
 }
@@ -236,7 +236,7 @@ bool PageRetrieval::runSwissDisclaimerStep(QByteArray& buffer)
         fetched = false;
         getTimer_.stop();
     }
-    showPage(codec::DecodeWindows1252(buffer));
+    showPage(codec::DecodeWindows1252(buffer), client_.effectiveUrl());
     return fetched;
 }
 
@@ -258,7 +258,7 @@ void PageRetrieval::extract(QObject* sender)
 
 void PageRetrieval::NeuGetButtonClick(QObject*)
 {
-    pageView_.clear();
+    clearPage();
     window_.showStatusIcon(StatusIcon::Hourglass);
     QByteArray buffer;
     window_.setFetchButtons(FetchButtons::Fetching);
@@ -283,7 +283,7 @@ void PageRetrieval::NeuGetButtonClick(QObject*)
     }
     window_.setFetchButtons(FetchButtons::Idle);
     if (ok) {
-        showPage(codec::DecodeWindows1252(buffer));
+        showPage(codec::DecodeWindows1252(buffer), client_.effectiveUrl());
         state_.sizeTemp = double(buffer.size());
     }
     if (pending)
@@ -364,10 +364,25 @@ void PageRetrieval::WebBrowser1DocumentComplete()
 // The engines show no error page of their own; the wait runs on to the time-out.
 void PageRetrieval::WebBrowser1NavigateError() {}
 
-void PageRetrieval::showPage(const QString& text)
+void PageRetrieval::clearPage()
+{
+    pageView_.clear();
+    state_.pageAddress.clear();
+}
+
+void PageRetrieval::showPage(const QString& text, const QString& address)
 {
     pageView_.clear();
     pageView_.setText(text);
+    state_.pageAddress = address;
+}
+
+// Only the document the navigation produced is taken; otherwise the page
+// view stays empty.
+void PageRetrieval::showBrowserPage()
+{
+    const QString body = browser_.bodyInnerHtml();
+    showPage(body, browser_.documentAddress());
 }
 
 void PageRetrieval::showFailure()

@@ -58,7 +58,9 @@ private:
     bool waitForBrowser();
     void endBrowserWaitStep();
     bool reloadTeleboersePage();
-    void showPage(const QString& text);
+    void clearPage();
+    void showPage(const QString& text, const QString& address);
+    void showBrowserPage();
     void showFailure();
     void showFailureText();
     void showReceived(qint64 bytes);

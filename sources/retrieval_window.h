@@ -22,6 +22,9 @@ struct FetchState {
     double sizeTemp = 0;   // SizeTemp: size of the last page
     bool lade = false;     // Lade: loading may go on
     bool aborted = false;  // set by the abort, cleared when a fetch starts
+    // Where the page view's text came from, after redirects; empty while it
+    // holds no fetched body.
+    QString pageAddress;
 };
 
 class RetrievalWindow {

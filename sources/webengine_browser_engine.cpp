@@ -11,8 +11,10 @@
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineNavigationRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 
 #include <memory>
 
@@ -40,6 +42,37 @@ QWebEngineProfile* MakeProfile(const WebEngineOptions& options, QObject* parent)
     return profile;
 }
 
+// Records in each new document, before any of its own scripts can change
+// it, the address it was committed under. The page's scripts cannot see or
+// touch this world.
+QWebEngineScript CommitRecorder()
+{
+    QWebEngineScript script;
+    script.setName(QStringLiteral("zelvon-committed-address"));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(QStringLiteral("window.zelvonCommitted = document.URL;"));
+    return script;
+}
+
+// Answers [committed address, body], or null for a body past the limit and
+// for a document read in an earlier generation: that one keeps its mark, it
+// is an earlier fetch's page that a navigation which never committed left on
+// show.
+QString ReadScript(int generation, qint64 lengthLimit)
+{
+    return QStringLiteral("(function (generation, limit) {"
+                          " var committed = window.zelvonCommitted; var earlier = window.zelvonReadIn;"
+                          " window.zelvonReadIn = generation;"
+                          " if (typeof committed !== 'string' || (earlier !== undefined && earlier !== generation))"
+                          " return null;"
+                          " var h = document.body ? document.body.innerHTML : '';"
+                          " return h.length > limit ? null : [committed, h]; })(%1, %2)")
+        .arg(generation)
+        .arg(lengthLimit);
+}
+
 }  // namespace
 
 WebEngineBrowserEngine::WebEngineBrowserEngine(const WebEngineOptions& options, QObject* parent)
@@ -47,7 +80,9 @@ WebEngineBrowserEngine::WebEngineBrowserEngine(const WebEngineOptions& options, 
       page_(new QuietWebPage(profile_, options.caFile, this))
 {
     page_->setVisible(false);
+    page_->scripts().insert(CommitRecorder());
     connect(page_, &QWebEnginePage::loadingChanged, this, &WebEngineBrowserEngine::onLoadingChanged);
+    connect(page_, &QWebEnginePage::navigationRequested, this, &WebEngineBrowserEngine::onNavigationRequested);
 }
 
 WebEngineBrowserEngine::~WebEngineBrowserEngine()
@@ -67,25 +102,43 @@ bool WebEngineBrowserEngine::CanStart()
     return QFileInfo(helper).isExecutable();
 }
 
+void WebEngineBrowserEngine::startGeneration(Phase phase)
+{
+    const bool overtakesClearing = phase_ == Phase::Clearing;
+    ++generation_;
+    phase_ = phase;
+    addresses_.clear();
+    documentAddress_.clear();
+    failed_ = false;
+    loading_ = false;
+    if (overtakesClearing)
+        emit clearingEnded();
+}
+
 void WebEngineBrowserEngine::navigate(const QString& url)
 {
-    target_ = QUrl(url, QUrl::TolerantMode);
-    failed_ = false;
-    if (!IsWebAddress(target_)) {
+    startGeneration(Phase::Navigating);
+    const QUrl target(url, QUrl::TolerantMode);
+    if (!IsWebAddress(target)) {
         failed_ = true;
         // Only web addresses are loaded; anything else fails like a dead link.
-        QTimer::singleShot(0, this, &BrowserEngine::navigateError);
+        const int generation = generation_;
+        QTimer::singleShot(0, this, [this, generation] {
+            if (generation == generation_)
+                emit navigateError();
+        });
         return;
     }
+    addresses_.append(target);
     loading_ = true;
-    page_->load(target_);
+    page_->load(target);
 }
 
 void WebEngineBrowserEngine::stop()
 {
-    // Stopping the blank page of a cleared document would keep the page
-    // before it on show.
-    if (target_ != kBlank)
+    // Stopping the empty page of a clearing would keep the page before it on
+    // show.
+    if (phase_ == Phase::Navigating)
         page_->triggerAction(QWebEnginePage::Stop);
     loading_ = false;
 }
@@ -103,16 +156,57 @@ bool WebEngineBrowserEngine::visible() const
 
 void WebEngineBrowserEngine::clearDocument()
 {
-    target_ = kBlank;
+    startGeneration(Phase::Clearing);
     page_->load(kBlank);
+    waitForClearing();
+}
+
+// Pumps until the empty page is on show, so that no report or document of
+// the fetch before can reach the next navigation.
+void WebEngineBrowserEngine::waitForClearing()
+{
+    if (phase_ != Phase::Clearing)
+        return;
+    QEventLoop loop;
+    connect(this, &WebEngineBrowserEngine::clearingEnded, &loop, &QEventLoop::quit);
+    QTimer::singleShot(options_.clearLimitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool WebEngineBrowserEngine::belongsToNavigation(const QUrl& url) const
+{
+    const QUrl wanted = url.adjusted(QUrl::RemoveFragment);
+    for (const QUrl& address : addresses_) {
+        if (address.adjusted(QUrl::RemoveFragment) == wanted)
+            return true;
+    }
+    return false;
+}
+
+void WebEngineBrowserEngine::onNavigationRequested(QWebEngineNavigationRequest& request)
+{
+    // The address as the engine spells it, and every redirect on the way.
+    if (phase_ == Phase::Navigating && request.isMainFrame())
+        addresses_.append(request.url());
 }
 
 void WebEngineBrowserEngine::onLoadingChanged(const QWebEngineLoadingInfo& info)
 {
-    // The blank page of a cleared document can finish after the next
-    // navigation has begun; it must not end that navigation's wait.
-    if (info.url() == kBlank && target_ != kBlank)
+    if (phase_ == Phase::Clearing) {
+        if (info.url() == kBlank && info.status() == QWebEngineLoadingInfo::LoadSucceededStatus) {
+            phase_ = Phase::Idle;
+            emit clearingEnded();
+        }
         return;
+    }
+    // Late reports of an earlier navigation or of a clearing, which may come
+    // after the next navigation has begun, must not end its wait.
+    if (phase_ == Phase::Navigating && belongsToNavigation(info.url()))
+        onNavigationReport(info);
+}
+
+void WebEngineBrowserEngine::onNavigationReport(const QWebEngineLoadingInfo& info)
+{
     switch (info.status()) {
     case QWebEngineLoadingInfo::LoadStartedStatus:
         loading_ = true;
@@ -134,24 +228,23 @@ void WebEngineBrowserEngine::onLoadingChanged(const QWebEngineLoadingInfo& info)
 
 QString WebEngineBrowserEngine::bodyInnerHtml()
 {
-    // Without an error page a failed load leaves the previous document in
+    documentAddress_.clear();
+    // Without an error page a failed load leaves the document before it in
     // place; it belongs to another address.
-    if (failed_)
+    if (phase_ != Phase::Navigating || failed_)
         return QString();
     struct Answer {
-        QString html;
+        QVariant result;
         bool arrived = false;
         QPointer<QEventLoop> waiting;
     };
     auto answer = std::make_shared<Answer>();
     QEventLoop loop;
     answer->waiting = &loop;
-    const QString script = QStringLiteral("(function () { var h = document.body ? document.body.innerHTML : '';"
-                                          " return h.length > %1 ? '' : h; })()")
-                               .arg(options_.bodyLengthLimit);
-    page_->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+    const int generation = generation_;
+    page_->runJavaScript(ReadScript(generation, options_.bodyLengthLimit), QWebEngineScript::ApplicationWorld,
                          [answer](const QVariant& result) {
-                             answer->html = result.toString();
+                             answer->result = result;
                              answer->arrived = true;
                              if (answer->waiting)
                                  answer->waiting->quit();
@@ -161,7 +254,22 @@ QString WebEngineBrowserEngine::bodyInnerHtml()
         loop.exec();
     }
     answer->waiting = nullptr;
-    return answer->html;
+    // A navigation or clearing while the answer was awaited makes it stale.
+    if (generation != generation_)
+        return QString();
+    return takeBody(answer->result);
+}
+
+QString WebEngineBrowserEngine::takeBody(const QVariant& answer)
+{
+    const QVariantList parts = answer.toList();
+    if (parts.size() != 2)
+        return QString();
+    const QUrl committed(parts[0].toString());
+    if (!belongsToNavigation(committed))
+        return QString();
+    documentAddress_ = committed.toString();
+    return parts[1].toString();
 }
 
 }  // namespace zelvon

@@ -35,7 +35,11 @@ inline void EnsureApplication() {
     static int argc = 1;
     static char name[] = "app_tests";
     static char* argv[] = {name, nullptr};
-    if (!qApp) new QApplication(argc, argv);
+    // Qt WebEngine, which some window tests start, wants shared contexts.
+    if (!qApp) {
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        new QApplication(argc, argv);
+    }
     QApplication::setApplicationName("Zelvon");
 }
 

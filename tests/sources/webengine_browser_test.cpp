@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTemporaryDir>
 #include <QTimer>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -94,6 +97,52 @@ TEST_F(WebEngineTest, TheAbortButtonEndsTheBrowserWait)
     EXPECT_EQ(rig.window.status[0], "Loading");
     EXPECT_EQ(rig.window.buttons, FetchButtons::Idle);
     EXPECT_FALSE(rig.browser->visible());
+}
+
+// A reload whose navigation has not committed leaves the page of the load
+// before it on show; that page was taken once and is never taken again, so
+// the fetch gets nothing rather than an earlier document.
+TEST_F(WebEngineTest, ADocumentTakenOnceIsNotTakenForTheNextNavigation)
+{
+    std::atomic<bool> answering{true};
+    std::atomic<bool> stopping{false};
+    LoopbackServer server;
+    server.routes().Get("/suche", [&](const httplib::Request&, httplib::Response& response) {
+        while (!answering && !stopping)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        response.set_content("<html><body>Suche: 1 Treffer</body></html>", "text/html");
+    });
+    server.routes().Get("/weiter", [](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect("/suche");
+    });
+    server.start();
+
+    WebEngineOptions options;
+    options.profileName = QStringLiteral("ZelvonTakenOnce");
+    QTemporaryDir profile;
+    options.storagePath = profile.path();
+    WebEngineBrowserEngine engine(options);
+    const auto load = [&engine](const QString& url) {
+        QEventLoop loop;
+        QObject::connect(&engine, &BrowserEngine::documentComplete, &loop, &QEventLoop::quit);
+        QTimer::singleShot(PageRetrieval::kBrowserTimeoutMs, &loop, &QEventLoop::quit);
+        engine.navigate(url);
+        loop.exec();
+    };
+
+    const QString search = server.url("/suche", "teleboerse.localhost");
+    load(server.url("/weiter", "teleboerse.localhost"));
+    EXPECT_EQ(engine.bodyInnerHtml(), "Suche: 1 Treffer");
+    EXPECT_EQ(engine.documentAddress(), search);
+
+    answering = false;
+    engine.navigate(search);
+    EXPECT_EQ(engine.bodyInnerHtml(), "");
+    EXPECT_EQ(engine.documentAddress(), "");
+    engine.stop();
+    engine.clearDocument();
+    EXPECT_EQ(engine.bodyInnerHtml(), "");
+    stopping = true;
 }
 
 }  // namespace
