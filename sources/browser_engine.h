@@ -25,7 +25,7 @@ public:
     // it failed, or it is an earlier fetch's).
     virtual QString bodyInnerHtml() = 0;
     // The address of the document the last bodyInnerHtml() came from, after
-    // redirects; "" when it gave nothing.
+    // redirects; "" when it gave an empty body or nothing.
     virtual QString documentAddress() const = 0;
     // Replaces the current document by an empty one; it has been replaced
     // when this returns, so the next navigation starts from the empty one.

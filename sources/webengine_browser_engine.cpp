@@ -268,8 +268,10 @@ QString WebEngineBrowserEngine::takeBody(const QVariant& answer)
     const QUrl committed(parts[0].toString());
     if (!belongsToNavigation(committed))
         return QString();
-    documentAddress_ = committed.toString();
-    return parts[1].toString();
+    const QString body = parts[1].toString();
+    if (!body.isEmpty())
+        documentAddress_ = committed.toString();
+    return body;
 }
 
 }  // namespace zelvon
