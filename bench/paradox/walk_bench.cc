@@ -71,6 +71,7 @@ void Report(benchmark::State& state, int64_t rows, uint64_t reads, double blocks
 }
 
 void BM_OpenFirmaOnIFirmaAndStep(benchmark::State& state) {
+    if (LargeSuite().empty()) return state.SkipWithError("large demo data not written");
     Session session;
     int64_t rows = 0;
     double blocks = 0;
