@@ -133,6 +133,8 @@ void THttpGetForm::BuildTopPanel(QWidget* panel) {
     ComboBox1 = new QComboBox(panel);
     ComboBox1->setToolTip(QStringLiteral("Hier kann der Börse gewählt werden"));
     DBLookupComboBox1 = new QComboBox(panel);
+    SecurityEntries = new SecurityList(this);
+    SecurityEntries->Attach(DBLookupComboBox1);
     ComboBox2->addItems(SourceCaptions(Hosts));
     ComboBox2->setMaxVisibleItems(kSourceDropDownRows);
     const ExchangeSelection initial = InitialExchangeSelection();

@@ -6,6 +6,7 @@
 #include "app/run_flags.h"
 #include "app/run_plan.h"
 #include "app/run_report.h"
+#include "app/security_list.h"
 #include "app/security_selection.h"
 #include "app/settings.h"
 #include "db/session.h"
@@ -95,6 +96,7 @@ public:
     QComboBox* ComboBox2;
     QComboBox* ComboBox1;
     QComboBox* DBLookupComboBox1;
+    SecurityList* SecurityEntries;  // DBLookupComboBox1's entries
     QPushButton* Button1;
     QPushButton* GetButton;
     QPushButton* AbortButton;
@@ -189,6 +191,9 @@ public slots:
     void ComboBox1Change();
     void Button3Click();
     void DBLookupComboBox1Click(int index);
+    // Steps Table1 from its first record to the security firma (or to its
+    // end); source and exchange follow the security it stops on.
+    bool StepToSecurity(int32_t firma);
 
     // Fetching, extraction and the local files.
     void Button1Click();

@@ -223,7 +223,7 @@ void THttpGetForm::FetchAllSecurities(QFile& quoteFile) {
         SetStatusPanel(1, FieldText(Table1, "FirmenName"));
         {
             const QSignalBlocker blockSelector(DBLookupComboBox1);
-            DBLookupComboBox1->setCurrentIndex(DBLookupComboBox1->findData(FieldInteger(Table1, "Firma")));
+            DBLookupComboBox1->setCurrentIndex(SecurityEntries->RowOf(FieldInteger(Table1, "Firma")));
         }
         QuoteList.clear();
         ComboBox1Change();
@@ -339,23 +339,15 @@ void THttpGetForm::RunSingleSecurity(bool quoteRun) {
     ComboBox3Change();
     const std::optional<int> wanted = formats::StrToInt(flags_.InfoWKN);
     Check(Table1.SetFiltered(false));
-    bool found = false;
-    if (wanted) {
-        for (Check(Table1.First()); !Table1.Eof(); Check(Table1.Next())) {
-            if (FieldInteger(Table1, "Firma") == *wanted) {
-                found = true;
-                break;
-            }
-        }
-    }
+    const bool found = wanted && StepToSecurity(*wanted);
     if (!found) {
         dialogs::ShowMessage(this, QStringLiteral("Konne ") + flags_.InfoWKN + QStringLiteral(" nicht finden"));
         exitCode_ = kExitBadArguments;
     } else {
         const int32_t firma = FieldInteger(Table1, "Firma");
         // With the filter off the security may be one the selector does not list.
-        if (DBLookupComboBox1->findData(firma) < 0) DBLookupComboBox1->addItem(FieldText(Table1, "FirmenName"), firma);
-        DBLookupComboBox1->setCurrentIndex(DBLookupComboBox1->findData(firma));
+        if (SecurityEntries->RowOf(firma) < 0) SecurityEntries->Append(FieldText(Table1, "FirmenName"), firma);
+        DBLookupComboBox1->setCurrentIndex(SecurityEntries->RowOf(firma));
         ComboBox1Change();
         if (quoteRun) {
             show();

@@ -50,13 +50,14 @@ void THttpGetForm::ComboBox3Change() {
 // first record so that source and exchange follow the first security.
 void THttpGetForm::FillSecuritySelector() {
     const QSignalBlocker blockSelector(DBLookupComboBox1);
-    DBLookupComboBox1->clear();
+    QVector<SecurityList::Entry> entries;
     {
         const ListingSecurities listing(listingSecurities_);
         for (Check(Table1.First()); !Table1.Eof(); Check(Table1.Next())) {
-            DBLookupComboBox1->addItem(FieldText(Table1, "FirmenName"), FieldInteger(Table1, "Firma"));
+            entries.push_back({FieldText(Table1, "FirmenName"), FieldInteger(Table1, "Firma")});
         }
     }
+    SecurityEntries->Assign(std::move(entries));
     Check(Table1.First());
     DBLookupComboBox1->setCurrentIndex(DBLookupComboBox1->count() > 0 ? 0 : -1);
 }
@@ -67,6 +68,23 @@ void THttpGetForm::DBLookupComboBox1Click(int index) {
         if (FieldInteger(Table1, "Firma") == firma) break;
     }
     ComboBox1Change();
+}
+
+// Only the last step's choice of source and exchange stays, so it is made
+// once, where the steps end.
+bool THttpGetForm::StepToSecurity(int32_t firma) {
+    bool found = false;
+    {
+        const ListingSecurities listing(listingSecurities_);
+        for (Check(Table1.First()); !Table1.Eof(); Check(Table1.Next())) {
+            if (FieldInteger(Table1, "Firma") == firma) {
+                found = true;
+                break;
+            }
+        }
+    }
+    DataSource1DataChange();
+    return found;
 }
 
 void THttpGetForm::DataSource1DataChange() {

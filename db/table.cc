@@ -91,9 +91,7 @@ void DataLink::SetDataSet(Table* table) {
 }
 
 Table::Table(Session& session) : session_(session) {
-    master_link_.SetOnDataChange([this] {
-        if (Active() && !master_fields_.empty() && ApplyMasterRange().ok()) First();
-    });
+    master_link_.SetOnDataChange([this] { FollowMaster(); });
 }
 
 Table::~Table() {
@@ -163,7 +161,55 @@ Status Table::SetFiltered(bool on) {
     return Active() ? First() : Status::Ok();
 }
 
-Status Table::Refresh() { return Active() ? Reposition() : NotOpen(); }
+Status Table::Refresh() {
+    if (!Active()) return NotOpen();
+    bool reloaded;
+    PX_RETURN_IF_ERROR(FollowChanges(&reloaded));
+    return reloaded ? MoveFirst() : Reposition();
+}
+
+// Positioning on the master's every record is part of the master's walk:
+// the file is looked at again only when the master starts a new one.
+void Table::FollowMaster() {
+    if (!Active() || master_fields_.empty()) return;
+    Table* master = master_link_.DataSet();
+    if (master && master->walks_ != master_walks_seen_) {
+        master_walks_seen_ = master->walks_;
+        bool reloaded;
+        if (!FollowChanges(&reloaded).ok()) return;
+    }
+    if (ApplyMasterRange().ok()) MoveFirst();
+}
+
+// Each walk starts on the table as it is on disk, so a record another
+// process posted since the last walk is seen; while nothing changed the
+// blocks already read serve the walk without touching the disk.
+Status Table::FollowChanges(bool* reloaded) {
+    *reloaded = false;
+    bool current = true;
+    if (state_ != State::kBrowse) return Status::Ok();
+    ++walks_;
+    Status s = table_->CheckCurrent(&current);
+    if (s.ok() && current) return Status::Ok();
+    std::unique_ptr<paradox::Table> fresh;
+    if (s.ok()) s = session_.OpenTable(table_->path(), &fresh);
+    std::unique_ptr<paradox::IndexOrder> order;
+    if (s.ok() && !index_name_.empty()) s = paradox::IndexOrder::Open(*fresh, index_name_, &order);
+    if (!s.ok()) return Status::Corruption("Tabelle " + table_name_ + " ist nicht lesbar: " + s.message());
+    table_ = std::move(fresh);
+    order_ = std::move(order);
+    if (fields_.size() != table_->fields().size()) {
+        fields_.clear();
+        for (size_t i = 0; i < table_->fields().size(); ++i) fields_.push_back(std::make_unique<Field>(this, i));
+    }
+    has_record_ = false;
+    current_ = paradox::RecordRef();
+    range_lo_ = 0;
+    range_hi_ = order_ ? order_->size() : table_->record_count();
+    if (!master_fields_.empty() && master_link_.DataSet()) PX_RETURN_IF_ERROR(ApplyMasterRange());
+    *reloaded = true;
+    return Status::Ok();
+}
 
 Status Table::SetMasterSource(DataLink* master) {
     master_link_.SetDataSet(master ? master->DataSet() : nullptr);
@@ -267,8 +313,14 @@ Status Table::SeekBackward(uint64_t from_plus_one, bool* found) {
 
 Status Table::First() {
     if (!Active()) return NotOpen();
-    has_record_ = false;
+    bool reloaded;
+    PX_RETURN_IF_ERROR(FollowChanges(&reloaded));
+    return MoveFirst();
+}
+
+Status Table::MoveFirst() {
     bool found;
+    has_record_ = false;
     PX_RETURN_IF_ERROR(SeekForward(range_lo_, &found));
     eof_ = bof_ = true;
     if (found) eof_ = false;
@@ -278,8 +330,9 @@ Status Table::First() {
 
 Status Table::Last() {
     if (!Active()) return NotOpen();
+    bool reloaded, found;
+    PX_RETURN_IF_ERROR(FollowChanges(&reloaded));
     has_record_ = false;
-    bool found;
     PX_RETURN_IF_ERROR(SeekBackward(range_hi_, &found));
     eof_ = bof_ = !found;
     DataChanged();

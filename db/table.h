@@ -115,6 +115,11 @@ private:
     Status EncodeKey(const std::vector<Variant>& values, std::vector<uint8_t>* key) const;
     Status Bounds(const std::vector<uint8_t>& key, size_t n, uint64_t* lo, uint64_t* hi) const;
     Status ApplyMasterRange();
+    // Reads the table again when another process changed it; *reloaded says so.
+    Status FollowChanges(bool* reloaded);
+    // The master moved: a new walk of the master is a new walk here too.
+    void FollowMaster();
+    Status MoveFirst();
     Status NotOpen() const;
     void DataChanged();
     Status Reposition();
@@ -135,6 +140,9 @@ private:
     std::vector<std::string> master_fields_;
     uint64_t range_lo_ = 0, range_hi_ = 0;
     uint64_t position_ = 0;
+    // Walks started (each began with a look at the file), and the master's
+    // count when this table last looked.
+    uint64_t walks_ = 0, master_walks_seen_ = 0;
     bool has_record_ = false, eof_ = true, bof_ = true;
     paradox::RecordRef current_;
     std::vector<DataLink*> links_;

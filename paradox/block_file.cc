@@ -7,8 +7,8 @@
 
 namespace paradox {
 
-BlockFile::BlockFile(const RandomAccessFile* file, const FileHeader* header)
-    : file_(file), header_(header), cache_(kCacheSlots) {}
+BlockFile::BlockFile(const RandomAccessFile* file, const FileHeader* header, size_t cache_bytes)
+    : file_(file), header_(header), cache_bytes_(cache_bytes) {}
 
 uint64_t BlockFile::BlockOffset(uint32_t number) const {
     return uint64_t(header_->header_size) + uint64_t(number - 1) * header_->block_size;
@@ -54,45 +54,98 @@ Status BlockFile::ParseBlockHeader(uint32_t number, const uint8_t* head, uint32_
     return Status::Ok();
 }
 
+// At least one run fits, whatever the bound.
+size_t BlockFile::CapacityBlocks() const {
+    return std::max<size_t>(kRunBlocks, cache_bytes_ / std::max<uint32_t>(header_->block_size, 1));
+}
+
+const BlockRef* BlockFile::Cached(uint32_t number) const {
+    return number < cache_.size() && cache_[number] ? &cache_[number] : nullptr;
+}
+
 Status BlockFile::ReadBlock(uint32_t number, BlockRef* out) const {
     if (number < 1 || number > header_->file_blocks)
         return Status::Corruption(file_->Name() + ": block " + std::to_string(number) + " does not exist (file has " +
                                   std::to_string(header_->file_blocks) + " blocks)");
-    BlockRef& slot = cache_[number % kCacheSlots];
-    if (slot && slot->number == number) {
-        *out = slot;
+    if (const BlockRef* cached = Cached(number)) {
+        *out = *cached;
         return Status::Ok();
     }
+    return ReadRun(number, out);
+}
+
+Status BlockFile::MakeBlock(uint32_t number, const uint8_t* bytes, size_t present, BlockRef* out) const {
     auto block = std::make_shared<Block>();
     block->number = number;
     block->record_size = header_->record_size;
-    block->data.assign(header_->block_size, 0);
-    PX_RETURN_IF_ERROR(file_->Read(BlockOffset(number), BytesInFile(number), block->data.data()));
+    block->data.assign(bytes, bytes + present);
+    block->data.resize(header_->block_size, 0);
     if (header_->IsEncrypted()) DecryptDbBlock(block->data.data(), block->data.size(), header_->password_checksum, number);
     PX_RETURN_IF_ERROR(ParseBlockHeader(number, block->data.data(), &block->record_count, &block->next, &block->prev));
     PX_RETURN_IF_ERROR(CheckRecordsInFile(number, block->record_count));
-    slot = block;
     *out = std::move(block);
     return Status::Ok();
 }
 
-void BlockFile::Forget(uint32_t number) {
-    BlockRef& slot = cache_[number % kCacheSlots];
-    if (slot && slot->number == number) slot.reset();
+Status BlockFile::ReadRun(uint32_t number, BlockRef* first) const {
+    uint32_t limit = uint32_t(std::min<uint64_t>({kRunBlocks, uint64_t(header_->file_blocks) - number + 1, CapacityBlocks()}));
+    uint32_t blocks = 1;
+    while (blocks < limit && !Cached(number + blocks)) ++blocks;
+    uint64_t offset = BlockOffset(number), size = file_->Size();
+    size_t bytes = offset >= size ? 0 : size_t(std::min<uint64_t>(uint64_t(blocks) * header_->block_size, size - offset));
+    // The buffer is kept: a walk over a whole table reads many runs.
+    std::vector<uint8_t>& run = run_buffer_;
+    if (run.size() < bytes) run.resize(bytes);
+    ++disk_reads_;
+    PX_RETURN_IF_ERROR(file_->Read(offset, bytes, run.data()));
+    for (uint32_t i = 0; i < blocks; ++i) {
+        size_t at = size_t(i) * header_->block_size;
+        size_t present = at >= bytes ? 0 : std::min<size_t>(header_->block_size, bytes - at);
+        BlockRef block;
+        Status made = MakeBlock(number + i, run.data() + std::min(at, bytes), present, &block);
+        if (i == 0) PX_RETURN_IF_ERROR(made);
+        if (!made.ok()) continue;
+        if (i == 0) *first = block;
+        Keep(std::move(block));
+    }
+    return Status::Ok();
 }
 
-// Files written in order chain consecutive blocks: a run of them is read
-// in one go instead of one block header at a time.
-constexpr uint32_t kChainWindowBlocks = 64;
+// Past the bound the clock hand drops the next cached block after the last
+// one it dropped.
+void BlockFile::Keep(BlockRef block) const {
+    uint32_t number = block->number;
+    if (number >= cache_.size()) cache_.resize(std::max<size_t>(number + 1, size_t(header_->file_blocks) + 1));
+    if (cache_[number]) --cached_blocks_;
+    while (cached_blocks_ >= CapacityBlocks()) {
+        hand_ = hand_ + 1 < cache_.size() ? hand_ + 1 : 1;
+        if (cache_[hand_] && hand_ != number) {
+            cache_[hand_].reset();
+            --cached_blocks_;
+        }
+    }
+    cache_[number] = std::move(block);
+    ++cached_blocks_;
+}
+
+void BlockFile::Forget(uint32_t number) {
+    if (number < cache_.size() && cache_[number]) {
+        cache_[number].reset();
+        --cached_blocks_;
+    }
+}
+
+void BlockFile::ForgetAll() {
+    cache_.clear();
+    cached_blocks_ = 0;
+    hand_ = 0;
+}
 
 Status BlockFile::ReadChain(std::vector<ChainEntry>* chain) const {
     chain->clear();
     if (header_->first_block == 0) return Status::Ok();
     std::vector<bool> seen(size_t(header_->file_blocks) + 1, false);
     uint64_t records = 0;
-    uint8_t head[kCryptChunk];
-    std::vector<uint8_t> window;
-    uint32_t window_first = 0, previous = 0;
     for (uint32_t number = header_->first_block; number != 0;) {
         if (number > header_->file_blocks)
             return Status::Corruption(file_->Name() + ": block chain points to block " + std::to_string(number) +
@@ -100,30 +153,11 @@ Status BlockFile::ReadChain(std::vector<ChainEntry>* chain) const {
         if (seen[number])
             return Status::Corruption(file_->Name() + ": block chain loops back to block " + std::to_string(number));
         seen[number] = true;
-        std::fill(std::begin(head), std::end(head), 0);
-        uint64_t in_window = uint64_t(number - window_first) * header_->block_size;
-        if (number == previous + 1 && (number < window_first || in_window >= window.size())) {
-            uint32_t blocks = std::min<uint32_t>(kChainWindowBlocks, header_->file_blocks - number + 1);
-            uint64_t offset = BlockOffset(number), size = file_->Size();
-            uint64_t bytes = offset >= size ? 0 : std::min<uint64_t>(uint64_t(blocks) * header_->block_size, size - offset);
-            window.resize(size_t(bytes));
-            PX_RETURN_IF_ERROR(file_->Read(offset, window.size(), window.data()));
-            window_first = number;
-            in_window = 0;
-        }
-        if (number >= window_first && in_window < window.size())
-            std::copy_n(&window[size_t(in_window)], std::min<uint64_t>(sizeof head, window.size() - in_window), head);
-        else
-            PX_RETURN_IF_ERROR(file_->Read(BlockOffset(number), std::min(sizeof head, BytesInFile(number)), head));
-        if (header_->IsEncrypted()) DecryptDbBlock(head, sizeof head, header_->password_checksum, number);
-        uint32_t count;
-        uint16_t next, prev;
-        PX_RETURN_IF_ERROR(ParseBlockHeader(number, head, &count, &next, &prev));
-        PX_RETURN_IF_ERROR(CheckRecordsInFile(number, count));
-        chain->push_back(ChainEntry{uint16_t(number), count, records});
-        records += count;
-        previous = number;
-        number = next;
+        BlockRef block;
+        PX_RETURN_IF_ERROR(ReadBlock(number, &block));
+        chain->push_back(ChainEntry{uint16_t(number), block->record_count, records});
+        records += block->record_count;
+        number = block->next;
     }
     return Status::Ok();
 }

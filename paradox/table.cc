@@ -34,12 +34,13 @@ Status Table::Open(const std::string& path, const OpenOptions& options, std::uni
     auto table = std::unique_ptr<Table>(new Table());
     table->path_ = path;
     PX_RETURN_IF_ERROR(OpenFile(path, &table->file_));
+    PX_RETURN_IF_ERROR(table->TakeStamp());
     PX_RETURN_IF_ERROR(ReadHeader(*table->file_, &table->header_));
     const FileHeader& h = table->header_;
     if (h.file_type != FileType::kIndexedDb && h.file_type != FileType::kUnindexedDb)
         return Status::Corruption(table->name() + ": not a table (.DB) file");
     if (options.require_password) PX_RETURN_IF_ERROR(table->CheckPassword(options));
-    table->blocks_ = std::make_unique<BlockFile>(table->file_.get(), &table->header_);
+    table->blocks_ = std::make_unique<BlockFile>(table->file_.get(), &table->header_, options.cache_bytes);
     PX_RETURN_IF_ERROR(table->blocks_->ReadChain(&table->chain_));
     table->ordinal_of_block_.assign(size_t(h.file_blocks) + 1, -1);
     for (size_t i = 0; i < table->chain_.size(); ++i) {
@@ -76,6 +77,26 @@ Status Table::OpenCompanions() {
     return Status::Ok();
 }
 
+// Taken before anything else is read: a change made meanwhile shows as a
+// difference later, never as a table thought current. ReadHeader checks the
+// header size afterwards.
+Status Table::TakeStamp() {
+    stamp_ = StampFiles({path_}).front();
+    uint8_t fixed[4] = {};
+    PX_RETURN_IF_ERROR(file_->Read(0, std::min<uint64_t>(sizeof fixed, file_->Size()), fixed));
+    raw_header_.resize(size_t(std::min<uint64_t>(LoadLe16(fixed + 2), file_->Size())));
+    return file_->Read(0, raw_header_.size(), raw_header_.data());
+}
+
+Status Table::CheckCurrent(bool* current) const {
+    *current = false;
+    if (StampFiles({path_}).front() != stamp_) return Status::Ok();
+    std::vector<uint8_t> on_disk(raw_header_.size());
+    PX_RETURN_IF_ERROR(file_->Read(0, on_disk.size(), on_disk.data()));
+    *current = on_disk == raw_header_;
+    return Status::Ok();
+}
+
 int Table::FindField(const std::string& field_name) const {
     for (size_t i = 0; i < header_.fields.size(); ++i)
         if (EqualsIgnoringCase(header_.fields[i].name, field_name)) return int(i);
@@ -92,8 +113,11 @@ Status Table::ReadRecord(uint64_t record_number, RecordRef* record) const {
     auto it = std::upper_bound(chain_.begin(), chain_.end(), record_number,
                                [](uint64_t n, const ChainEntry& e) { return n < e.first_record; });
     const ChainEntry& entry = *(it - 1);
+    uint16_t next = it == chain_.end() ? 0 : it->block;
     PX_RETURN_IF_ERROR(blocks_->ReadBlock(entry.block, &record->block));
-    if (record->block->record_count != entry.record_count)
+    // A block read after another process changed the table must not pass
+    // for part of the chain this object holds.
+    if (record->block->record_count != entry.record_count || record->block->next != next)
         return Status::Corruption(name() + ": block " + std::to_string(entry.block) + " changed while the table was open");
     record->data = record->block->Record(uint32_t(record_number - entry.first_record));
     return Status::Ok();
@@ -222,6 +246,8 @@ Status Table::AdoptWrite(const std::vector<uint8_t>& raw_header, size_t changed_
     record_count_ = records;
     for (uint16_t block : rewritten) blocks_->Forget(block);
     if (blob_file_) PX_RETURN_IF_ERROR(blob_file_->UpdateSize());
+    stamp_ = StampFiles({path_}).front();
+    raw_header_ = raw_header;
     return Status::Ok();
 }
 

@@ -10,6 +10,7 @@
 #include "paradox/blob_file.h"
 #include "paradox/block_file.h"
 #include "paradox/collation.h"
+#include "paradox/file_stamp.h"
 #include "paradox/key.h"
 #include "paradox/primary_index.h"
 #include "paradox/text_codec.h"
@@ -21,6 +22,8 @@ struct OpenOptions {
     std::vector<std::string> passwords;
     // Whether an encrypted table needs one of them (the data can be read without).
     bool require_password = true;
+    // Bound of the decrypted .DB blocks kept in memory.
+    size_t cache_bytes = BlockFile::kDefaultCacheBytes;
 };
 
 // One record, valid while the RecordRef lives.
@@ -61,6 +64,12 @@ public:
     // Chain position of a data block, or -1 when the block is not in the chain.
     int64_t ChainOrdinal(uint16_t block) const;
 
+    // Whether the .DB on disk is still the one this object holds: the same
+    // file, size and modification time, and the same header bytes (times can
+    // be too coarse to tell). False once another handle posted a change; the
+    // table must then be opened again to see it.
+    Status CheckCurrent(bool* current) const;
+
     // For the writer, which changes the file through its own handle and
     // edits the chain in place (blocks and record counts). AdoptWrite then
     // takes the counts of its raw header, recounts record positions from
@@ -83,6 +92,7 @@ private:
     Status SearchChain(const uint8_t* key, size_t n, bool upper, size_t* ordinal) const;
     Status BoundInBlock(size_t ordinal, const uint8_t* key, size_t n, bool upper, uint32_t* slot, bool* proven) const;
     bool Below(const uint8_t* record, const uint8_t* key, size_t n, bool upper) const;
+    Status TakeStamp();
 
     std::string path_;
     std::unique_ptr<RandomAccessFile> file_;
@@ -96,6 +106,8 @@ private:
     KeyLayout primary_key_;
     std::unique_ptr<PrimaryIndex> primary_index_;
     std::unique_ptr<BlobFile> blob_file_;
+    FileStamp stamp_;
+    std::vector<uint8_t> raw_header_;
 };
 
 // Path of a file beside table_path with the same base name and extension ext

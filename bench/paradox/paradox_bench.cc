@@ -9,6 +9,7 @@ extern "C" {
 #include <paradox.h>
 }
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 
@@ -150,6 +151,39 @@ void BM_MasterLinkRange(benchmark::State& state) {
     }
 }
 
+// Key lookups through the .PX on 10,000 and on 1,000,000 rows, side by side
+// in one run: the time per lookup should hardly grow with the table.
+void BM_KeyLookupThroughPx(benchmark::State& state) {
+    constexpr int kLookups = 20000;
+    std::unique_ptr<paradox::Table> small, large;
+    if (IndexedIntradayTable(10000).empty() || IndexedIntradayTable(1000000).empty() ||
+        !paradox::Table::Open(IndexedIntradayTable(10000), {}, &small).ok() ||
+        !paradox::Table::Open(IndexedIntradayTable(1000000), {}, &large).ok() || !small->primary_index() ||
+        !large->primary_index())
+        return state.SkipWithError("indexed tables not created");
+    auto lookups = [](const paradox::Table& t) {
+        int firms = int(t.record_count() / kRowsPerFirm);
+        std::vector<uint8_t> key(12, 0);
+        auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < kLookups; ++i) {
+            paradox::EncodeInt((i * 7919) % firms + 1, key.data(), 4);
+            uint64_t r;
+            t.LowerBound(key, 1, &r);
+            benchmark::DoNotOptimize(r);
+        }
+        return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / kLookups;
+    };
+    double small_us = 0, large_us = 0;
+    for (auto _ : state) {
+        small_us = lookups(*small);
+        large_us = lookups(*large);
+        state.SetIterationTime(large_us / 1e6);
+    }
+    state.counters["us_10k"] = small_us;
+    state.counters["us_1M"] = large_us;
+    state.counters["ratio_1M_to_10k"] = large_us / small_us;
+}
+
 // One new quote per iteration, inside the key range of some firm, so each
 // post lands in the middle of the table.
 void PostQuotes(benchmark::State& state, const std::string& table, bool durable) {
@@ -267,6 +301,7 @@ BENCHMARK(BM_ScanEngine)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScanPxlib)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeyLookup)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MasterLinkRange)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeyLookupThroughPx)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
