@@ -113,6 +113,7 @@ void THttpGetForm::FormCreate() {
 
     Timer1.setInterval(5000);
     Timer2.setInterval(500);
+    DdeClientConv1.SetLink(QStringLiteral("WinBis"), QStringLiteral("FWB"));
 
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

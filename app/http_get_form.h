@@ -151,6 +151,9 @@ public:
     double Kurs = 0;
     extract::QuoteExtractor Extractor;
     HttpClient HttpCli1;
+    // The conversation with the local quote programs; its design-time partner.
+    DdeClientConv DdeClientConv1;
+    DdeClientItem DdeClientItem1;
     // The session's password event: asks for the depot password; a non-empty
     // answer is added and the open retried.
     void Password(db::Session& session, bool& Continue);

@@ -128,12 +128,15 @@ void THttpGetForm::SpeedButton3Click() {
     input.SizeTemp = Fetch.sizeTemp;
     input.now = formats::Now();
     input.swissDomain = Hosts.swissDomain();
+    input.feed = {&DdeClientConv1, &DdeClientItem1, &Lade, &flags_.LeseDatum};
     extract::ExtractionHooks hooks;
     hooks.savePage = [this] { pageFiles_->SpeedButton4Click(); };
     hooks.store = [this](const extract::IntradayRow& row) {
         if (intradayStore_->Store(row)) lastStored_ = StoredQuote{row.Kurs, row.Zeit, row.Volumen};
     };
     hooks.fetchButtonsReady = [this] { setFetchButtons(FetchButtons::Idle); };
+    hooks.fetchButtonsBusy = [this] { setFetchButtons(FetchButtons::Fetching); };
+    hooks.showStatus = [this](const QString& text) { SetStatusPanel(0, text); };
     hooks.followup = [this](const QString& address) {
         Fetch.urlEdit = address;
         URLEdit->setText(address);
@@ -301,6 +304,8 @@ void THttpGetForm::FetchForReport() {
     if (lastExtraction_) {
         attempt.extractionStatus = lastExtraction_->status;
         attempt.extractionStored = lastExtraction_->stored;
+        attempt.feedFailure = !lastExtraction_->feedFailure.isEmpty() ? lastExtraction_->feedFailure
+                                                                       : lastExtraction_->feedStatus;
     }
     SecurityReport& security = *report_.Current();
     security.attempts.push_back(attempt);

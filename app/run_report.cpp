@@ -25,6 +25,7 @@ QString AttemptReason(const FetchAttempt& attempt) {
     if (attempt.aborted) return QStringLiteral("aborted");
     if (attempt.extractionStatus && *attempt.extractionStatus == extract::kQuoteRead && attempt.extractionStored) return {};
     if (!attempt.transferFailure.isEmpty()) return attempt.transferFailure;
+    if (!attempt.feedFailure.isEmpty()) return attempt.feedFailure;
     if (attempt.extractionStatus) return ExtractionReason(*attempt.extractionStatus);
     if (attempt.httpStatus >= 400) return QStringLiteral("HTTP %1 %2").arg(attempt.httpStatus).arg(attempt.statusText);
     return QStringLiteral("no answer");

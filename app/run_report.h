@@ -26,6 +26,9 @@ struct FetchAttempt {
     QString pageAddress;
     std::optional<int> extractionStatus;  // empty when the page was not handed to extraction
     bool extractionStored = false;        // the quote met the storage condition
+    // A local quote feed's error, else its last status text ("Kann nicht auf
+    // WinBis zugreifen!"); empty for web sources.
+    QString feedFailure;
 };
 
 struct StoredQuote {

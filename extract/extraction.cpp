@@ -2,10 +2,12 @@
 
 #include "extract/comdirect.h"
 #include "extract/consors.h"
+#include "extract/taipan.h"
 #include "extract/conversions.h"
 #include "extract/onvista.h"
 #include "extract/teleboerse.h"
 #include "extract/wallstreet.h"
+#include "extract/winbis.h"
 #include "extract/swiss.h"
 #include "extract/yahoo.h"
 
@@ -84,6 +86,19 @@ void Extraction::wait(int milliseconds)
         hooks_.wait(milliseconds);
 }
 
+void Extraction::showStatus(const QString& text)
+{
+    outcome.feedStatus = text;
+    if (hooks_.showStatus)
+        hooks_.showStatus(text);
+}
+
+void Extraction::fetchButtonsBusy()
+{
+    if (hooks_.fetchButtonsBusy)
+        hooks_.fetchButtonsBusy();
+}
+
 ExtractionOutcome QuoteExtractor::SpeedButton3Click(const ExtractionInput& input, const ExtractionHooks& hooks)
 {
     Extraction run(input, hooks, quote);
@@ -122,6 +137,10 @@ SourceEnd QuoteExtractor::dispatch(Extraction& run)
         return teleboerse::Extract(run);
     if (run.input.source == kSourceSwiss)
         return swiss::Extract(run);
+    if (run.input.source == kSourceWinBis)
+        return winbis::Extract(run);
+    if (run.input.source == kSourceTaiPan)
+        return taipan::Extract(run);
     return SourceEnd::ToStorage;
 }
 

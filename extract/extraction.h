@@ -6,6 +6,7 @@
 
 #include "extract/page_cutter.h"
 #include "extract/quote_record.h"
+#include "platform/dde_client.h"
 #include "platform/text_view.h"
 
 #include <QString>
@@ -28,6 +29,15 @@ struct StoredTrade {
     DateTime Zeit = 0;
 };
 
+// The main window's members the local quote feeds use; a feed read without
+// a conversation component raises an error.
+struct FeedLink {
+    DdeClientConv* conv = nullptr;  // DdeClientConv1
+    DdeClientItem* item = nullptr;  // DdeClientItem1
+    bool* lade = nullptr;           // Lade
+    DateTime* leseDatum = nullptr;  // LeseDatum
+};
+
 struct ExtractionInput {
     const TextView* page = nullptr;  // RichEdit1
     TextView* quoteList = nullptr;   // RichEdit2
@@ -39,6 +49,7 @@ struct ExtractionInput {
     double SizeTemp = 0;
     DateTime now = 0;                // current date and time for the whole run
     QString swissDomain;             // end words of the Swiss source
+    FeedLink feed;
 };
 
 // What only the main window can do; an empty hook is skipped.
@@ -56,6 +67,9 @@ struct ExtractionHooks {
     std::function<StoredTrade()> lastTrade;
     // One trade of an intraday list as its own row, posted at once; swallows its errors.
     std::function<void(const IntradayRow&)> postTrade;
+    // Status panel 0; only the local quote feeds write it.
+    std::function<void(const QString&)> showStatus;
+    std::function<void()> fetchButtonsBusy;           // GetButton, Button1 off; AbortButton on
 };
 
 struct ExtractionOutcome {
@@ -64,6 +78,8 @@ struct ExtractionOutcome {
     bool pageSaved = false;
     bool stored = false;         // a quote met the storage condition
     bool endedAtOnce = false;    // nothing stored, buttons left as they were
+    QString feedStatus;          // the last text a local quote feed put into status panel 0
+    QString feedFailure;         // the error that ended a local feed's read early
 };
 
 // How a source extraction ends.
@@ -99,6 +115,9 @@ public:
     // Replaces the page view's text with the page at address.
     void followUp(const QString& address);
     void wait(int milliseconds);
+    // Status panel 0, noted in the outcome.
+    void showStatus(const QString& text);
+    void fetchButtonsBusy();
 
     const ExtractionHooks& hooks() const { return hooks_; }
 

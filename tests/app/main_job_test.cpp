@@ -4,7 +4,9 @@
 #include "app/table_access.h"
 #include "platform/codec.h"
 #include "sources/source_catalogue.h"
+#include "tests/platform/feed_simulator.h"
 #include "tools/demodata/demo_directory.h"
+#include "tools/demodata/feed_files.h"
 #include "intraday_rows.h"
 #include "program_run.h"
 
@@ -36,6 +38,7 @@ protected:
         const auto kit = demodata::CreateDemoDataDirectory(data_.toStdString(), demodata::DemoOptions{});
         ASSERT_TRUE(kit.ok()) << kit.message();
         StartServer();
+        StartFeeds();
         quoteFile_ = dir_.filePath("aktien.txt");
         WriteSettings(quoteFile_, "");
     }
@@ -56,6 +59,15 @@ protected:
             if (line.startsWith("http=")) httpPort_ = line.mid(5).toInt();
         }
         ASSERT_GT(httpsPort_, 0);
+    }
+    // The local quote feeds of the WinBis and TaiPan groups, where the program
+    // looks for them below XDG_RUNTIME_DIR.
+    void StartFeeds() {
+        const QString sockets = dir_.filePath("zelvon-dde");
+        ASSERT_TRUE(QDir().mkpath(sockets));
+        for (const char* service : {"WinBis", "TaiPanRT"})
+            feeds_.push_back(std::make_unique<test::FeedSimulator>(
+                sockets, service, QByteArray::fromStdString(demodata::FeedFileText(service))));
     }
     void WriteSettings(const QString& quoteFile, const QByteArray& extra) {
         const QByteArray host = "localhost:" + QByteArray::number(httpsPort_) + "\"\r\n";
@@ -125,6 +137,7 @@ protected:
     QString data_;
     QString quoteFile_;
     QProcess server_;
+    std::vector<std::unique_ptr<test::FeedSimulator>> feeds_;
     int httpsPort_ = 0;
     int httpPort_ = 0;
 };
@@ -188,7 +201,7 @@ TEST_F(MainJobTest, PerGroupSourcesReadIndicesAndCertificatesFromOnvista) {
     for (const int32_t firma : {401, 402, 301, 302}) EXPECT_EQ(rows.count(firma) ? rows.at(firma) : 0, 1) << firma;
 }
 
-// The web sources the demo groups mix, each with the shape of its quote line
+// The sources the demo groups mix, each with the shape of its quote line
 // after ZDF, price and time; an empty shape checks only the start.
 const std::map<int, QString> kMixedWebSources = {
     {kSourceYahoo, QString()},
@@ -198,6 +211,8 @@ const std::map<int, QString> kMixedWebSources = {
     {kSourceWallstreet, QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\t\\d*")},
     {kSourceConsors, QStringLiteral("\\d\\d:\\d\\d:00\\t(\\d+\\t)?")},
     {kSourceTeleboerse, QStringLiteral("\\d\\d:\\d\\d\\t")},
+    {kSourceWinBis, QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\t\\d+\\t[0-9,]+\\(\\d+\\)\\t[0-9,]+\\(\\d+\\)\\tWinBis")},
+    {kSourceTaiPan, QStringLiteral("17:35:0\\d\\t\\d+\\t\\t\\tTaiPanRT")},
 };
 
 TEST_F(MainJobTest, MixedWebSourcesStoreOneQuoteEachAndTheQuoteFileKeepsTheRunOrder) {

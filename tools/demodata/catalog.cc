@@ -74,6 +74,16 @@ const std::vector<Security>& KitSecurities() {
          false, "ALV DISC", "", "", "", "", "Cap 250, Bewertungstag 20.03.2026.", 0, 0, 0, 0},
         {402, "Bonus-Zertifikat BASF 40 09/2026", "DB7BA4", "DB7BA4", "DE000DB7BA46", "", "EUR", kCertificates, 13, 1,
          false, "BAS BONUS", "", "", "", "", "", 0, 0, 0, 0},
+        {501, "Rheinmetall AG", "703000", "703000", "DE0007030009", "RHM.DE", "EUR", kWinBisShares, 6, 1, false,
+         "RHEINMET", "RHM G", "", "", "https://www.rheinmetall.com", "Kurse über WinBis.", 12.00, 15.00, 5.70, 43500000},
+        {502, "Infineon Technologies AG", "623100", "623100", "DE0006231004", "IFX.DE", "EUR", kWinBisShares, 11, 1,
+         false, "INFINEON", "IFX G", "", "", "https://www.infineon.com", "Kurse über WinBis.", 1.40, 2.60, 0.35,
+         1305000000},
+        {601, "Porsche Automobil Holding SE Vz.", "PAH003", "PAH003", "DE000PAH0038", "PAH3.DE", "EUR", kTaiPanShares,
+         6, 1, false, "PORSCHE", "PAH3 G", "", "", "https://www.porsche-se.com", "Kurse über TaiPanRT.", 16.40, 0,
+         2.56, 153125000},
+        {602, "Zalando SE", "ZAL111", "ZAL111", "DE000ZAL1111", "ZAL.DE", "EUR", kTaiPanShares, 11, 1, false,
+         "ZALANDO", "ZAL G", "", "", "https://www.zalando.de", "Kurse über TaiPanRT.", 0.96, 2.10, 0, 263000000},
     };
     return kSecurities;
 }
@@ -83,6 +93,7 @@ const std::vector<NamedIndex>& KitGroups() {
         {kAllGroup, "Alle Werte"},       {kGermanShares, "Aktien Deutschland"}, {kUsShares, "Aktien USA"},
         {kSwissShares, "Aktien Schweiz"}, {kFunds, "Fonds"},                     {kWarrants, "Optionsscheine"},
         {kIndices, "Indizes"},          {kSmallCaps, "Nebenwerte"},            {kCertificates, "Zertifikate"},
+        {kWinBisShares, "WinBis-Werte"}, {kTaiPanShares, "TaiPan-Werte"},
     };
     return kGroups;
 }
@@ -180,11 +191,29 @@ const std::vector<SourceDefault>& KitSourceDefaults() {
     // warrants from wallstreet-online by ISIN, small caps from Consors by WKN,
     // US shares from Teleboerse by ISIN, indices from Onvista (the Dow Jones
     // through its search result page), certificates from Onvista's
-    // DB-Zertifikate pages.
+    // DB-Zertifikate pages; the WinBis shares from the WinBis feed's XETRA
+    // topic, the TaiPan shares from the TaiPan feed's Xetra code.
     static const std::vector<SourceDefault> kDefaults = {
         {kFunds, 1, 0},      {kSwissShares, 6, 1}, {kWarrants, 10, 0},     {kSmallCaps, 12, 0},
-        {kUsShares, 14, 2},  {kIndices, 11, 9},    {kCertificates, 11, 6}};
+        {kUsShares, 14, 2},  {kIndices, 11, 9},    {kCertificates, 11, 6}, {kWinBisShares, 9, 0},
+        {kTaiPanShares, 13, 7}};
     return kDefaults;
+}
+
+const std::vector<FeedValue>& KitFeedValues() {
+    static const std::vector<FeedValue> kValues = {
+        {"WinBis", "XETRA", "703000/L", "612,40 EUR"},  {"WinBis", "XETRA", "703000/G", "184500"},
+        {"WinBis", "XETRA", "703000/A", "612,60"},      {"WinBis", "XETRA", "703000/AV", "350"},
+        {"WinBis", "XETRA", "703000/B", "612,20"},      {"WinBis", "XETRA", "703000/NV", "420"},
+        {"WinBis", "XETRA", "623100/L", "33,875 EUR"},  {"WinBis", "XETRA", "623100/G", "2417300"},
+        {"WinBis", "XETRA", "623100/A", "33,88"},       {"WinBis", "XETRA", "623100/AV", "5000"},
+        {"WinBis", "XETRA", "623100/B", "33,86"},       {"WinBis", "XETRA", "623100/NV", "7200"},
+        {"TaiPanRT", "PAH003.ETR", "last", "38,12 €"},  {"TaiPanRT", "PAH003.ETR", "volumen", "512800"},
+        {"TaiPanRT", "PAH003.ETR", "lasttime", "17:35:02"},
+        {"TaiPanRT", "ZAL111.ETR", "last", "24,66 €"},  {"TaiPanRT", "ZAL111.ETR", "volumen", "689100"},
+        {"TaiPanRT", "ZAL111.ETR", "lasttime", "17:35:04"},
+    };
+    return kValues;
 }
 
 size_t KitOpenPositionCount() {

@@ -86,6 +86,8 @@ enum GroupIndex : int32_t {
     kIndices = 6,
     kSmallCaps = 7,
     kCertificates = 8,
+    kWinBisShares = 9,
+    kTaiPanShares = 10,
 };
 
 const std::vector<Security>& KitSecurities();
@@ -105,6 +107,13 @@ const std::vector<TeletextPage>& KitActiveTvPages();
 const std::vector<TeletextPage>& KitActiveDdePages();
 
 const std::vector<SourceDefault>& KitSourceDefaults();
+
+// What the local quote feeds serve for the WinBis and TaiPan groups: one
+// topic<TAB>item<TAB>value line each, for the feed simulator's files.
+struct FeedValue {
+    std::string service, topic, item, value;  // UTF-8
+};
+const std::vector<FeedValue>& KitFeedValues();
 // Transactions not sold.
 size_t KitOpenPositionCount();
 
