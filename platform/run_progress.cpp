@@ -6,7 +6,12 @@ namespace zelvon {
 
 ConsoleProgress::ConsoleProgress(std::chrono::milliseconds minGap) : minGap_(minGap) {}
 
-void ConsoleProgress::SetCaption(const QString& caption) { caption_ = caption; }
+ConsoleProgress::~ConsoleProgress() { FinishItem(true); }
+
+void ConsoleProgress::SetCaption(const QString& caption) {
+    caption_ = caption;
+    if (!item_.isEmpty()) item_ += QStringLiteral(" | ") + caption;
+}
 
 void ConsoleProgress::Show() {
     visible_ = true;
@@ -14,13 +19,20 @@ void ConsoleProgress::Show() {
     shown_ = true;
 }
 
-void ConsoleProgress::Hide() { shown_ = false; }
+void ConsoleProgress::Hide() {
+    FinishItem(true);
+    shown_ = false;
+}
 
 void ConsoleProgress::SetMessage(const QString& text, bool alert) {
     if (text.isEmpty()) return;
-    QString line = maximum_ > 0 ? QStringLiteral("[%1/%2] %3").arg(position_).arg(maximum_).arg(text) : text;
-    if (alert) line.prepend(QStringLiteral("!! "));
-    Print(line, alert);
+    // The same message again only changes its colour.
+    if (text != message_ || item_.isEmpty()) {
+        FinishItem(false);
+        message_ = text;
+        item_ = maximum_ > 0 ? QStringLiteral("[%1/%2] %3").arg(position_).arg(maximum_).arg(text) : text;
+    }
+    itemAlert_ = itemAlert_ || alert;
 }
 
 void ConsoleProgress::ShowProgress(int maximum) {
@@ -35,12 +47,32 @@ void ConsoleProgress::StepProgress() {
 // Transfer counters change many times a second; they are not worth a log line.
 void ConsoleProgress::SetPanel(int, const QString&) {}
 
-void ConsoleProgress::SetTempName(const QString& fileName) { Print(QStringLiteral("Meldung: ") + fileName, false); }
+void ConsoleProgress::SetTempName(const QString& fileName) {
+    if (!item_.isEmpty()) item_ += QStringLiteral(" -> ") + fileName;
+}
+
+void ConsoleProgress::FinishItem(bool always) {
+    if (item_.isEmpty()) return;
+    Print(itemAlert_ ? QStringLiteral("!! ") + item_ : item_, always);
+    item_.clear();
+    message_.clear();
+    itemAlert_ = false;
+}
 
 void ConsoleProgress::Print(const QString& line, bool always) {
     const auto now = std::chrono::steady_clock::now();
-    if (!always && lastLine_ != std::chrono::steady_clock::time_point{} && now - lastLine_ < minGap_) return;
+    if (!always && lastLine_ != std::chrono::steady_clock::time_point{} && now - lastLine_ < minGap_) {
+        ++skipped_;
+        return;
+    }
     lastLine_ = now;
+    QString text = line;
+    if (skipped_ > 0) text += QStringLiteral(" (+%1 weitere)").arg(skipped_);
+    skipped_ = 0;
+    WriteLine(text);
+}
+
+void ConsoleProgress::WriteLine(const QString& line) {
     const QByteArray bytes = line.toLocal8Bit();
     std::fprintf(stderr, "%s\n", bytes.constData());
     std::fflush(stderr);
