@@ -48,6 +48,8 @@ void THttpGetForm::Newseinlesen() {
     settings.keptDirectory = QDir::currentPath() + u'/';
     settings.sprache = Sprache;
     const NewsRunEnd end([this] {
+        // The log's last item line comes before any error message.
+        Progress().Hide();
         FileNameEdit->setText(TempPath + QStringLiteral("NIndex.htm"));
         Fetch.fileNameEdit = FileNameEdit->text();
         QApplication::restoreOverrideCursor();
