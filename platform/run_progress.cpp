@@ -1,10 +1,12 @@
 #include "platform/run_progress.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace zelvon {
 
-ConsoleProgress::ConsoleProgress(std::chrono::milliseconds minGap) : minGap_(minGap) {}
+ConsoleProgress::ConsoleProgress(std::chrono::milliseconds minGap, int burst)
+    : minGap_(minGap), burst_(burst), lines_(burst), refilled_(std::chrono::steady_clock::now()) {}
 
 ConsoleProgress::~ConsoleProgress() { FinishItem(true); }
 
@@ -59,13 +61,24 @@ void ConsoleProgress::FinishItem(bool always) {
     itemAlert_ = false;
 }
 
-void ConsoleProgress::Print(const QString& line, bool always) {
+// One more line allowed per minGap, never more than the burst in hand.
+bool ConsoleProgress::TakeLine() {
     const auto now = std::chrono::steady_clock::now();
-    if (!always && lastLine_ != std::chrono::steady_clock::time_point{} && now - lastLine_ < minGap_) {
+    if (minGap_.count() <= 0) return true;
+    const std::chrono::duration<double> elapsed = now - refilled_;
+    const std::chrono::duration<double> gap = minGap_;
+    lines_ = std::min(burst_, lines_ + elapsed / gap);
+    refilled_ = now;
+    if (lines_ < 1) return false;
+    lines_ -= 1;
+    return true;
+}
+
+void ConsoleProgress::Print(const QString& line, bool always) {
+    if (!TakeLine() && !always) {
         ++skipped_;
         return;
     }
-    lastLine_ = now;
     QString text = line;
     if (skipped_ > 0) text += QStringLiteral(" (+%1 weitere)").arg(skipped_);
     skipped_ = 0;

@@ -36,12 +36,13 @@ public:
 };
 
 // Progress of an unattended run: one line per item on stderr (its message,
-// what the caption and the saved file became while it ran), at most one line
-// per minGap so a scheduler's log stays readable. Lines that come too soon are
-// counted and the count is reported with the next line.
+// what the caption and the saved file became while it ran). A scheduler's log
+// stays readable: after a first burst of lines, one line per minGap at most;
+// lines that come too soon are counted and the count is reported with the
+// next line. A short run is logged whole.
 class ConsoleProgress : public RunProgress {
 public:
-    explicit ConsoleProgress(std::chrono::milliseconds minGap = std::chrono::milliseconds(250));
+    explicit ConsoleProgress(std::chrono::milliseconds minGap = std::chrono::milliseconds(250), int burst = 8);
     ~ConsoleProgress() override;
 
     void SetCaption(const QString& caption) override;
@@ -68,8 +69,12 @@ private:
     void FinishItem(bool always);
     void Print(const QString& line, bool always);
 
+    bool TakeLine();
+
     std::chrono::milliseconds minGap_;
-    std::chrono::steady_clock::time_point lastLine_{};
+    double burst_;
+    double lines_;  // lines that may be written now
+    std::chrono::steady_clock::time_point refilled_;
     QString caption_;
     QString message_;  // the item being worked on
     QString item_;     // its line so far

@@ -39,10 +39,13 @@ TEST(ConsoleProgress, LinesThatComeTooSoonAreCountedNotWritten) {
     KeptLog log(std::chrono::hours(1));
     log.SetCaption("Lauf");
     log.Show();
-    for (int i = 1; i <= 6; ++i) log.SetMessage(QStringLiteral("Meldung %1").arg(i));
+    for (int i = 1; i <= 12; ++i) log.SetMessage(QStringLiteral("Meldung %1").arg(i));
     log.Hide();
-    // The caption opens the gap; the last item is always written at the end.
-    EXPECT_EQ(log.lines, QStringList({"Lauf", "Meldung 6 (+5 weitere)"}));
+    // A burst of eight, the caption included; the last item is always written at the end.
+    QStringList expected{"Lauf"};
+    for (int i = 1; i <= 7; ++i) expected << QStringLiteral("Meldung %1").arg(i);
+    expected << "Meldung 12 (+4 weitere)";
+    EXPECT_EQ(log.lines, expected);
 }
 
 }  // namespace
