@@ -37,7 +37,11 @@ bool BooleanField(const db::Table& table, const char* name) { return FieldOf(tab
 NewsTables::NewsTables(db::Session& session, const QString& home) : news_(session), firma_(session) {
     Open(news_, home, "Nachrichten.db", "");
     Open(firma_, home, "Firma.db", "IWKN");
+    news_.StartBatch();
 }
+
+// A failed sync cannot be reported from here; every row was written when it was posted.
+NewsTables::~NewsTables() { news_.FinishBatch(); }
 
 bool NewsTables::Holds(int32_t nummer) {
     bool found = false;

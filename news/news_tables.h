@@ -28,8 +28,10 @@ struct NewsRow {
 
 class NewsTables {
 public:
-    // home: the data directory, ending with "/".
+    // home: the data directory, ending with "/". The rows of one run reach
+    // the disk together when the tables close.
     NewsTables(db::Session& session, const QString& home);
+    ~NewsTables();
 
     bool Holds(int32_t nummer);
     // A headline longer than the field is shortened to it, so one long

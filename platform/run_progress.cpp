@@ -8,8 +8,6 @@ namespace zelvon {
 ConsoleProgress::ConsoleProgress(std::chrono::milliseconds minGap, int burst)
     : minGap_(minGap), burst_(burst), lines_(burst), refilled_(std::chrono::steady_clock::now()) {}
 
-ConsoleProgress::~ConsoleProgress() { FinishItem(true); }
-
 void ConsoleProgress::SetCaption(const QString& caption) {
     caption_ = caption;
     if (!item_.isEmpty()) item_ += QStringLiteral(" | ") + caption;
@@ -28,8 +26,8 @@ void ConsoleProgress::Hide() {
 
 void ConsoleProgress::SetMessage(const QString& text, bool alert) {
     if (text.isEmpty()) return;
-    // The same message again only changes its colour.
-    if (text != message_ || item_.isEmpty()) {
+    // An alert on the message of the item at hand only changes its colour.
+    if (!alert || text != message_ || item_.isEmpty()) {
         FinishItem(false);
         message_ = text;
         item_ = maximum_ > 0 ? QStringLiteral("[%1/%2] %3").arg(position_).arg(maximum_).arg(text) : text;

@@ -39,11 +39,10 @@ public:
 // what the caption and the saved file became while it ran). A scheduler's log
 // stays readable: after a first burst of lines, one line per minGap at most;
 // lines that come too soon are counted and the count is reported with the
-// next line. A short run is logged whole.
+// next line. A short run is logged whole. The last item's line is written by Hide.
 class ConsoleProgress : public RunProgress {
 public:
     explicit ConsoleProgress(std::chrono::milliseconds minGap = std::chrono::milliseconds(250), int burst = 8);
-    ~ConsoleProgress() override;
 
     void SetCaption(const QString& caption) override;
     void Show() override;
