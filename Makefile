@@ -4,7 +4,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build test demo bench fuzz clean
+.PHONY: all deps configure build test demo demo-news bench fuzz clean
 
 all: build
 
@@ -22,6 +22,10 @@ test: build
 
 demo: build
 	@./scripts/demo $(BUILD)
+
+# The ad-hoc news run on demo data.
+demo-news: build
+	@./scripts/demo-news $(BUILD)
 
 bench: build
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b"; done

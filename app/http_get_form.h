@@ -13,6 +13,7 @@
 #include "extract/extraction.h"
 #include "extract/intraday_store.h"
 #include "platform/registry.h"
+#include "platform/run_progress.h"
 #include "platform/text_view.h"
 #include "sources/browser_engine.h"
 #include "sources/host_config.h"
@@ -72,6 +73,10 @@ public:
     const RunFlags& runFlags() const { return flags_; }
     void SetRegistry(RegistryFile registry) { registry_.emplace(std::move(registry)); }
     void SetStatusWindow(TStatusfenster* window) { Statusfenster = window; }
+    // Without a display the long runs log to stderr instead of the status window.
+    void UseConsoleProgress() { consoleProgress_ = std::make_unique<ConsoleProgress>(); }
+    // Where the long runs report: the status window, or the stderr log.
+    RunProgress& Progress();
 
     // The start routine: settings, tables, group selection, then the runs.
     void Initial();
@@ -280,6 +285,7 @@ private:
     std::unique_ptr<PageFiles> pageFiles_;
     std::unique_ptr<PageRetrieval> retrieval_;
     std::unique_ptr<extract::IntradayStore> intradayStore_;
+    std::unique_ptr<ConsoleProgress> consoleProgress_;
 };
 
 }  // namespace zelvon

@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(form.windowIcon());
     form.SetRunFlags(parsed.flags);
     form.SetStatusWindow(&status);
+    if (!display) form.UseConsoleProgress();
 
     try {
         form.SetRegistry(RegistryFile::Load(RegistryFile::DefaultPath()));

@@ -63,9 +63,17 @@ void TStatusfenster::Show() {
 void TStatusfenster::Hide() { hide(); }
 
 void TStatusfenster::SetMessage(const QString& text, bool alert) {
-    Label1->setStyleSheet(alert ? QStringLiteral("color: red;") : QString());
+    QPalette palette = Label1->palette();
+    palette.setColor(QPalette::WindowText, alert ? QColor(255, 0, 0) : QColor(Qt::black));
+    Label1->setPalette(palette);
     Label1->setText(text);
 }
+
+QColor TStatusfenster::MessageColour() const { return Label1->palette().color(QPalette::WindowText); }
+
+void TStatusfenster::Resize(int width, int height) { setFixedSize(width, height); }
+
+void TStatusfenster::Beep() { QApplication::beep(); }
 
 void TStatusfenster::SetPanel(int panel, const QString& text) {
     if (panel == 0 || panel == 1) panels_[panel]->setText(text);

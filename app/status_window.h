@@ -5,6 +5,7 @@
 
 #include "platform/run_progress.h"
 
+#include <QColor>
 #include <QDialog>
 #include <QString>
 
@@ -30,6 +31,10 @@ public:
     void StepProgress() override;
     void Refresh() override;
     bool StillVisible() const override { return isVisible(); }
+    void Resize(int width, int height) override;
+    void Beep() override;
+    // Black, or red after an alert.
+    QColor MessageColour() const;
 
     // Remembers the news text last saved and shows the read-now button.
     void SetTempName(const QString& fileName) override;

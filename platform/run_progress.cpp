@@ -1,12 +1,17 @@
 #include "platform/run_progress.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace zelvon {
 
-ConsoleProgress::ConsoleProgress(std::chrono::milliseconds minGap) : minGap_(minGap) {}
+ConsoleProgress::ConsoleProgress(std::chrono::milliseconds minGap, int burst)
+    : minGap_(minGap), burst_(burst), lines_(burst), refilled_(std::chrono::steady_clock::now()) {}
 
-void ConsoleProgress::SetCaption(const QString& caption) { caption_ = caption; }
+void ConsoleProgress::SetCaption(const QString& caption) {
+    caption_ = caption;
+    if (!item_.isEmpty()) item_ += QStringLiteral(" | ") + caption;
+}
 
 void ConsoleProgress::Show() {
     visible_ = true;
@@ -14,13 +19,20 @@ void ConsoleProgress::Show() {
     shown_ = true;
 }
 
-void ConsoleProgress::Hide() { shown_ = false; }
+void ConsoleProgress::Hide() {
+    FinishItem(true);
+    shown_ = false;
+}
 
 void ConsoleProgress::SetMessage(const QString& text, bool alert) {
     if (text.isEmpty()) return;
-    QString line = maximum_ > 0 ? QStringLiteral("[%1/%2] %3").arg(position_).arg(maximum_).arg(text) : text;
-    if (alert) line.prepend(QStringLiteral("!! "));
-    Print(line, alert);
+    // An alert on the message of the item at hand only changes its colour.
+    if (!alert || text != message_ || item_.isEmpty()) {
+        FinishItem(false);
+        message_ = text;
+        item_ = maximum_ > 0 ? QStringLiteral("[%1/%2] %3").arg(position_).arg(maximum_).arg(text) : text;
+    }
+    itemAlert_ = itemAlert_ || alert;
 }
 
 void ConsoleProgress::ShowProgress(int maximum) {
@@ -35,12 +47,43 @@ void ConsoleProgress::StepProgress() {
 // Transfer counters change many times a second; they are not worth a log line.
 void ConsoleProgress::SetPanel(int, const QString&) {}
 
-void ConsoleProgress::SetTempName(const QString& fileName) { Print(QStringLiteral("Meldung: ") + fileName, false); }
+void ConsoleProgress::SetTempName(const QString& fileName) {
+    if (!item_.isEmpty()) item_ += QStringLiteral(" -> ") + fileName;
+}
+
+void ConsoleProgress::FinishItem(bool always) {
+    if (item_.isEmpty()) return;
+    Print(itemAlert_ ? QStringLiteral("!! ") + item_ : item_, always);
+    item_.clear();
+    message_.clear();
+    itemAlert_ = false;
+}
+
+// One more line allowed per minGap, never more than the burst in hand.
+bool ConsoleProgress::TakeLine() {
+    const auto now = std::chrono::steady_clock::now();
+    if (minGap_.count() <= 0) return true;
+    const std::chrono::duration<double> elapsed = now - refilled_;
+    const std::chrono::duration<double> gap = minGap_;
+    lines_ = std::min(burst_, lines_ + elapsed / gap);
+    refilled_ = now;
+    if (lines_ < 1) return false;
+    lines_ -= 1;
+    return true;
+}
 
 void ConsoleProgress::Print(const QString& line, bool always) {
-    const auto now = std::chrono::steady_clock::now();
-    if (!always && lastLine_ != std::chrono::steady_clock::time_point{} && now - lastLine_ < minGap_) return;
-    lastLine_ = now;
+    if (!TakeLine() && !always) {
+        ++skipped_;
+        return;
+    }
+    QString text = line;
+    if (skipped_ > 0) text += QStringLiteral(" (+%1 weitere)").arg(skipped_);
+    skipped_ = 0;
+    WriteLine(text);
+}
+
+void ConsoleProgress::WriteLine(const QString& line) {
     const QByteArray bytes = line.toLocal8Bit();
     std::fprintf(stderr, "%s\n", bytes.constData());
     std::fflush(stderr);

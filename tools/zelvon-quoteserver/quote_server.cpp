@@ -1,5 +1,6 @@
 #include "tools/zelvon-quoteserver/quote_server.h"
 
+#include "tools/zelvon-quoteserver/news_service.h"
 #include "tools/zelvon-quoteserver/output_file.h"
 
 #include <chrono>
@@ -108,6 +109,13 @@ void QuoteServer::Route(httplib::Server& server)
 
 void QuoteServer::Answer(const httplib::Request& request, httplib::Response& response)
 {
+    // The news service has a host of its own: its overview is the root page.
+    if (IsNewsHost(request.get_header_value("Host"))) {
+        NewsAnswer news = AnswerNews(request.path, request.get_param_value("id"));
+        response.status = news.status;
+        response.set_content(std::move(news.body), news.contentType);
+        return;
+    }
     if (request.path == "/") {
         response.set_content(IndexPage(catalog_->sourceNames()), "text/plain; charset=utf-8");
         return;
