@@ -44,7 +44,7 @@ sed -n '/^## Switches/,/^## /p' "$readme" | grep '^| [/-]' | cut -d'|' -f2 | awk
 [ -s "$work/switches" ] || fail "no switch table in the README"
 while read -r sw; do
     grep -qF -- "$sw" "$work/help.txt" || fail "--help does not name $sw"
-    grep -qF -- "$(echo "$sw" | sed 's/-/\\\\-/g')" "$root/usr/share/man/man1/zelvon.1" || fail "man page does not name $sw"
+    grep -qF -- "$(echo "$sw" | sed 's/-/\\-/g')" "$root/usr/share/man/man1/zelvon.1" || fail "man page does not name $sw"
 done <"$work/switches"
 for word in ZELVON_REGISTRY WINEPREFIX Rückgabewerte; do
     grep -q "$word" "$work/help.txt" || fail "--help does not name $word"
