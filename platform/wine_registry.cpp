@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstring>
 
 namespace zelvon {
@@ -15,6 +16,9 @@ constexpr qint64 kEpochDifference = 11644473600LL;
 // Wine writes only ASCII; a hand-edited line may carry UTF-8, anything else is
 // taken byte by byte.
 QString DecodeLine(const QByteArray& line) {
+    if (std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return QString::fromLatin1(line);
+    }
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(line);
     return utf8.hasError() ? QString::fromLatin1(line) : text;

@@ -56,6 +56,8 @@ TEST_F(WineRegistryTest, WritesOnlyTheLinesOfChangedValues) {
     file.Save();
     EXPECT_EQ(prefix_.ReadUserReg(), original) << "an unchanged file is not rewritten";
 
+    const auto wineMode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    ASSERT_TRUE(QFile::setPermissions(prefix_.UserReg(), wineMode));
     RegistryKey* key = file.OpenKey(kSuite, true);
     key->WriteInteger("Zelvon_Boerse", 3);                         // same value: line stays
     key->WriteInteger("fenster", 7);                               // wrapped binary becomes one line
@@ -72,6 +74,8 @@ TEST_F(WineRegistryTest, WritesOnlyTheLinesOfChangedValues) {
                      "\"Zelvon_Boerse\"=dword:00000003\n"
                      "\"Zelvon_URL\"=\"https://ex.example/\\xc4rger\\\\a\\\"b\"\n");
     const QByteArray written = prefix_.ReadUserReg();
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
+    EXPECT_EQ(QFile::permissions(prefix_.UserReg()) & others, wineMode & others) << "Wine's file keeps its mode";
     ASSERT_TRUE(written.startsWith(expected)) << written.constData();
     const QByteArray added = written.mid(expected.size());
     EXPECT_TRUE(added.startsWith("\n[Software\\\\Neu\\\\Schl\\[1\\]] ")) << added.constData();
