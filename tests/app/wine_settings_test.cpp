@@ -65,6 +65,19 @@ TEST_F(WineSettingsTest, APathThatDoesNotMapIsAStartErrorNamingSettingAndPath) {
     }
 }
 
+TEST_F(WineSettingsTest, AScheduledStartFromThePrefixEndsWithStatusOneOnAPathThatDoesNotMap) {
+    prefix_.WriteUserReg(test::WineUserReg(kSuiteValues + "\"Temppath\"=\"D:\\\\Temp\\\\\"\n"));
+    const QByteArray before = prefix_.ReadUserReg();
+    test::ProgramOutcome o =
+        test::RunProgram(prefix_.Path("none.reg"), prefix_.Path(), {"--wineprefix", prefix_.Path(), "/A"}, 60'000);
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_TRUE(o.stderrText.contains("\"Temppath\"")) << o.stderrText.toStdString();
+    EXPECT_EQ(prefix_.ReadUserReg(), before);
+    o = test::RunProgram(prefix_.Path("none.reg"), prefix_.Path(), {"--wineprefix", prefix_.Path("drive_c"), "/A"}, 60'000);
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_TRUE(o.stderrText.contains("user.reg")) << o.stderrText.toStdString();
+}
+
 TEST_F(WineSettingsTest, InteractiveCloseStoresOnlyItsValuesAndNothingWhileAServerRuns) {
     QDir().mkpath(quarvinta_ + "Daten");
     ASSERT_TRUE(demodata::CreateDemoDataDirectory((quarvinta_ + "Daten/").toStdString(), {}).ok());
