@@ -4,7 +4,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build test demo demo-news bench fuzz clean
+.PHONY: all deps configure build test demo demo-news bench fuzz clean package
 
 all: build
 
@@ -19,6 +19,9 @@ build: configure
 
 test: build
 	@cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 600
+
+package: build
+	@cmake --build $(BUILD) --target package
 
 demo: build
 	@./scripts/demo $(BUILD)

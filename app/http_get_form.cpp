@@ -332,7 +332,7 @@ void THttpGetForm::Initial() {
 }
 
 void THttpGetForm::ReadSettings() {
-    if (!registry_) registry_.emplace(RegistryFile::Load(RegistryFile::DefaultPath()));
+    if (!registry_) registry_.emplace(RegistryFile::Load(SettingsPathFor(flags_)));
     const StartSettings s = ReadStartSettings(*registry_, startpath, flags_.Favorite, qEnvironmentVariable("http_proxy"));
     Home = s.Home;
     Sprache = s.Sprache;
@@ -496,7 +496,13 @@ void THttpGetForm::FormClose() {
     values.Speichern = RadioGroup1->ItemIndex();
     values.Favoriten = Favoriten->isChecked();
     values.Gruppe = ComboBox3->count() > 0 ? ComboBox3->currentIndex() : groupIndex_;
-    WriteClosingSettings(*registry_, values);
+    try {
+        WriteClosingSettings(*registry_, values);
+    } catch (const WinePrefixBusy& e) {
+        // Also for a terminal the user started from: the box alone is easily missed while closing.
+        if (!dialogs::Unattended()) std::fprintf(stderr, "%s\n", qUtf8Printable(e.message()));
+        throw;
+    }
 }
 
 void THttpGetForm::closeEvent(QCloseEvent* event) {

@@ -1,4 +1,5 @@
 // Program entry: single instance, command line, main window, start routine, event loop.
+#include "app/command_help.h"
 #include "app/http_get_form.h"
 #include "app/proxy_init.h"
 #include "app/status_window.h"
@@ -7,11 +8,19 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 #include <unistd.h>
 
 using namespace zelvon;
 
 namespace {
+
+QStringList RawArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
 
 bool DisplayPresent() {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
@@ -20,6 +29,12 @@ bool DisplayPresent() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const InformationRequest request = FindInformationRequest(RawArguments(argc, argv));
+        request != InformationRequest::None) {
+        const QString text = request == InformationRequest::Help ? HelpText() : VersionText();
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return kExitRanToEnd;
+    }
     const bool display = DisplayPresent();
     // A scheduler starts the program without a display; it must run all the same.
     if (!display && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -34,7 +49,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zelvon"));
-    QApplication::setApplicationVersion(QStringLiteral("6.4"));
+    QApplication::setApplicationVersion(ProgramVersion());
 
     const ParsedCommandLine parsed = ParseCommandLine(QApplication::arguments(), formats::Today());
     dialogs::SetStartedBySwitches(parsed.flags.AnyRun(), display);
@@ -52,7 +67,7 @@ int main(int argc, char** argv) {
     if (!display) form.UseConsoleProgress();
 
     try {
-        form.SetRegistry(RegistryFile::Load(RegistryFile::DefaultPath()));
+        form.SetRegistry(RegistryFile::Load(SettingsPathFor(parsed.flags)));
         form.Initial();
     } catch (const Error& e) {
         dialogs::ShowError(&form, QStringLiteral("Zelvon"), e.message());

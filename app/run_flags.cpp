@@ -71,6 +71,16 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, DateTime today)
             }
             continue;
         }
+        if (arg == QLatin1String("--WINEPREFIX")) {
+            const QString* value = next(i);
+            if (value) {
+                f.WinePrefix = *value;
+                ++i;
+            } else if (result.error.isEmpty()) {
+                result.error = QStringLiteral("Nach --wineprefix fehlt das Wine-Verzeichnis");
+            }
+            continue;
+        }
         if (Matches(arg, "/M", "MINI")) f.Mini = true;
         if (Matches(arg, "/A", "AUTO")) f.Automat = true;
         if (Matches(arg, "/F", "FAVORITEN")) f.Favorite = true;

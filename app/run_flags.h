@@ -25,6 +25,8 @@ struct RunFlags {
     DateTime LeseDatum = 0;
     // --report FILE: the fetch-all run writes its report there.
     QString ReportFile;
+    // --wineprefix DIR: the settings come from DIR/user.reg.
+    QString WinePrefix;
 
     // Any run flag makes the program automatic: it ends by itself and stores no settings.
     bool AnyRun() const;

@@ -1,6 +1,9 @@
 #include "app/settings.h"
 
 #include "app/maker.h"
+#include "platform/wine_paths.h"
+
+#include <QFileInfo>
 
 namespace zelvon {
 namespace {
@@ -11,6 +14,33 @@ QString StringOr(const RegistryKey& key, const char* name, const QString& fallba
 
 int IntegerOr(const RegistryKey& key, const char* name, int fallback) {
     return key.ReadInteger(QString::fromLatin1(name)).value_or(fallback);
+}
+
+// Windows paths map through the prefix the settings came from; settings of our
+// own file use the prefix Wine itself would use.
+QString PathPrefix(const RegistryFile& registry) {
+    const QString prefix = registry.winePrefix();
+    return prefix.isEmpty() ? DefaultWinePrefix() : prefix;
+}
+
+QString PathOr(const RegistryKey& key, const char* name, const QString& fallback, const QString& prefix) {
+    const auto stored = key.ReadString(QString::fromLatin1(name));
+    if (!stored) return fallback;
+    const MappedPath mapped = MapWindowsPath(prefix, *stored);
+    if (!mapped.error.isEmpty()) {
+        throw Error(QStringLiteral("Die Einstellung \"%1\" nennt den Pfad \"%2\", der sich nicht zuordnen lässt: %3")
+                        .arg(QLatin1String(name), *stored, mapped.error));
+    }
+    return mapped.path;
+}
+
+// The page file read at start as a Windows path comes back mapped; when it is
+// still that file, the stored Windows form stays.
+void WriteTempFile(RegistryKey& key, const QString& prefix, const QString& fileName) {
+    const QString name = QStringLiteral("Zelvon_TempFile");
+    const auto stored = key.ReadString(name);
+    if (stored && IsWindowsPath(*stored) && MapWindowsPath(prefix, *stored).path == fileName) return;
+    key.WriteString(name, fileName);
 }
 
 // The environment's proxy address without scheme, credentials and trailing slash.
@@ -74,12 +104,14 @@ StartSettings ReadStartSettings(RegistryFile& registry, const QString& startpath
     s.Home = startpath;
     const RegistryKey& key = *registry.OpenKey(kSettingsKey, true);
 
-    s.Home = AsDirectory(StringOr(key, "Datenpath", startpath + QStringLiteral("Daten/")));
+    const QString prefix = PathPrefix(registry);
+
+    s.Home = AsDirectory(PathOr(key, "Datenpath", startpath + QStringLiteral("Daten/"), prefix));
     s.Sprache = IntegerOr(key, "Sprache", 0);
-    s.Depot = AsDirectory(StringOr(key, "Depotpath", startpath));
-    s.TempPath = AsDirectory(StringOr(key, "Temppath", startpath));
-    s.FilterPath = AsDirectory(StringOr(key, "Filterpath", s.Home + QStringLiteral("Filter/")));
-    s.AktienDatei = StringOr(key, "VTDATEI", s.Home + QStringLiteral("aktien.txt"));
+    s.Depot = AsDirectory(PathOr(key, "Depotpath", startpath, prefix));
+    s.TempPath = AsDirectory(PathOr(key, "Temppath", startpath, prefix));
+    s.FilterPath = AsDirectory(PathOr(key, "Filterpath", s.Home + QStringLiteral("Filter/"), prefix));
+    s.AktienDatei = PathOr(key, "VTDATEI", s.Home + QStringLiteral("aktien.txt"), prefix);
     s.URLEdit = StringOr(key, "Zelvon_URL", QString::fromLatin1(maker::kHomePage));
 
     if (const auto host = key.ReadString(QStringLiteral("Zelvon_ProxyHost"))) {
@@ -96,7 +128,7 @@ StartSettings ReadStartSettings(RegistryFile& registry, const QString& startpath
     s.ProxyPassword = StringOr(key, "Zelvon_ProxyPassword", QString());
     s.User = StringOr(key, "Zelvon_User", QString());
     s.Password = StringOr(key, "Zelvon_Password", QString());
-    s.FileNameEdit = StringOr(key, "Zelvon_TempFile", s.TempPath + QStringLiteral("test.html"));
+    s.FileNameEdit = PathOr(key, "Zelvon_TempFile", s.TempPath + QStringLiteral("test.html"), prefix);
     s.StdBoerse = IntegerOr(key, "Zelvon_Boerse", 0);
     s.StdQuelle = IntegerOr(key, "Zelvon_Quelle", 0);
     s.Speichern = IntegerOr(key, "Zelvon_Speichern", 0);
@@ -109,6 +141,17 @@ StartSettings ReadStartSettings(RegistryFile& registry, const QString& startpath
     return s;
 }
 
+QString SettingsPathFor(const RunFlags& flags) {
+    if (flags.WinePrefix.isEmpty()) return RegistryFile::DefaultPath();
+    const QString userReg = flags.WinePrefix + QStringLiteral("/user.reg");
+    if (!QFileInfo(userReg).isFile()) {
+        throw Error(QStringLiteral("Im Wine-Verzeichnis %1 gibt es keine user.reg; ist es das Verzeichnis, das Wine als "
+                                   "WINEPREFIX verwendet?")
+                        .arg(flags.WinePrefix));
+    }
+    return userReg;
+}
+
 bool StoresSettingsOnClose(const RunFlags& flags) { return !flags.AnyRun(); }
 
 void WriteClosingSettings(RegistryFile& registry, const ClosingSettings& v) {
@@ -116,7 +159,7 @@ void WriteClosingSettings(RegistryFile& registry, const ClosingSettings& v) {
     key.WriteString(QStringLiteral("Zelvon_URL"), v.URLEdit);
     key.WriteString(QStringLiteral("Zelvon_ProxyHost"), v.ProxyHostEdit);
     key.WriteString(QStringLiteral("Zelvon_ProxyPort"), v.ProxyPortEdit);
-    key.WriteString(QStringLiteral("Zelvon_TempFile"), v.FileNameEdit);
+    WriteTempFile(key, PathPrefix(registry), v.FileNameEdit);
     key.WriteInteger(QStringLiteral("Zelvon_Boerse"), v.Boerse);
     key.WriteInteger(QStringLiteral("Zelvon_Quelle"), v.Quelle);
     key.WriteInteger(QStringLiteral("Zelvon_Speichern"), v.Speichern);

@@ -56,6 +56,13 @@ QString AsDirectory(const QString& path);
 // (any letter case), so a program kept in the suite's bin folder uses the suite's folder.
 QString StartPathFor(const QString& programDirectory);
 
+// The settings file of this start: DIR/user.reg for --wineprefix DIR (an error
+// when there is none), else RegistryFile::DefaultPath().
+QString SettingsPathFor(const RunFlags& flags);
+
+// Directory and file values given as Windows paths ("C:\Quarvinta\Daten\") are
+// mapped into the Wine prefix; one that does not map raises Error naming the
+// value and the path.
 // Reads in the documented order; a value of the wrong type raises RegistryError.
 // httpProxyEnv is the environment's http_proxy, used when the settings hold no
 // system proxy text.

@@ -1,11 +1,16 @@
 #include "platform/registry.h"
 
+#include "platform/wine_registry.h"
+#include "platform/wine_server.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <ctime>
 
 namespace zelvon {
 namespace {
@@ -119,7 +124,12 @@ QString RegistryFile::DefaultPath() {
     if (!override.isEmpty()) return override;
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty()) config = QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/Selvaran/Quarvinta.reg");
+    const QString own = config + QStringLiteral("/Selvaran/Quarvinta.reg");
+    const QString winePrefix = qEnvironmentVariable("WINEPREFIX");
+    if (!QFileInfo::exists(own) && !winePrefix.isEmpty() && QFileInfo(winePrefix + QStringLiteral("/user.reg")).isFile()) {
+        return winePrefix + QStringLiteral("/user.reg");
+    }
+    return own;
 }
 
 RegistryFile RegistryFile::Load(const QString& path) {
@@ -129,9 +139,18 @@ RegistryFile RegistryFile::Load(const QString& path) {
     if (!in.open(QIODevice::ReadOnly)) {
         throw RegistryError(QStringLiteral("Einstellungsdatei %1 kann nicht gelesen werden: %2").arg(path, in.errorString()));
     }
-    file.ParseText(DecodeFile(in.readAll(), file.utf16_));
+    const QByteArray bytes = in.readAll();
+    if (WineRegistryText::HasWineHeader(bytes)) {
+        auto wine = std::make_shared<const WineRegistryText>(WineRegistryText::Parse(bytes, path));
+        for (const RegistryKey& key : wine->keys()) file.keys_.push_back(std::make_unique<RegistryKey>(key));
+        file.wine_ = std::move(wine);
+        return file;
+    }
+    file.ParseText(DecodeFile(bytes, file.utf16_));
     return file;
 }
+
+QString RegistryFile::winePrefix() const { return wine_ ? QFileInfo(path_).absolutePath() : QString(); }
 
 void RegistryFile::ParseText(const QString& text) {
     const QStringList lines = text.split(u'\n');
@@ -198,7 +217,35 @@ RegistryKey* RegistryFile::OpenKey(const QString& keyPath, bool create) {
     return keys_.back().get();
 }
 
+// Our changes go onto the file as it is now: Wine may have rewritten it since it
+// was read, and those lines must not be lost either.
+void RegistryFile::SaveWine() const {
+    const std::vector<RegistryChange> changes = wine_->ChangesIn(keys_);
+    if (changes.empty()) return;
+    QFile in(path_);
+    if (!in.open(QIODevice::ReadOnly)) {
+        throw RegistryError(QStringLiteral("Wine-Registry %1 kann nicht gelesen werden: %2").arg(path_, in.errorString()));
+    }
+    const QByteArray now = in.readAll();
+    const QByteArray bytes = WineRegistryText::Parse(now, path_).Render(changes, std::time(nullptr));
+    if (bytes == now) return;
+    const QString prefix = winePrefix();
+    if (WineServerRunning(prefix)) {
+        throw WinePrefixBusy(
+            QStringLiteral("Einstellungen nicht gespeichert: Für das Wine-Verzeichnis %1 läuft ein Wine-Server. Er hält "
+                           "dessen Registry im Speicher und würde die Änderung beim Beenden überschreiben. Beenden Sie "
+                           "zuerst die Programme in diesem Wine-Verzeichnis (oder den Server mit \"WINEPREFIX=%1 "
+                           "wineserver -k\") und schließen Sie Zelvon erst danach.")
+                .arg(prefix));
+    }
+    Write(path_, bytes, false);
+}
+
 void RegistryFile::Save() const {
+    if (wine_) {
+        SaveWine();
+        return;
+    }
     QString text = kHeader + QStringLiteral("\r\n\r\n");
     for (const auto& key : keys_) {
         text += u'[' + key->path() + QStringLiteral("]\r\n");
@@ -218,16 +265,19 @@ void RegistryFile::Save() const {
     }
     const QByteArray bytes = utf16_ ? QByteArray("\xFF\xFE") + QStringEncoder(QStringEncoder::Utf16LE).encode(text)
                                     : text.toUtf8();
+    Write(path_, bytes, true);
+}
 
-    const QString dir = QFileInfo(path_).absolutePath();
+void RegistryFile::Write(const QString& path, const QByteArray& bytes, bool makePrivate) {
+    const QString dir = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(dir)) {
         throw RegistryError(QStringLiteral("Verzeichnis %1 für die Einstellungen kann nicht angelegt werden").arg(dir));
     }
-    QSaveFile out(path_);
+    QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly) ||
-        !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        (makePrivate && !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) ||
         out.write(bytes) != bytes.size() || !out.commit()) {
-        throw RegistryError(QStringLiteral("Einstellungsdatei %1 kann nicht geschrieben werden: %2").arg(path_, out.errorString()));
+        throw RegistryError(QStringLiteral("Einstellungsdatei %1 kann nicht geschrieben werden: %2").arg(path, out.errorString()));
     }
 }
 
