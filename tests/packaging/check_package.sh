@@ -25,7 +25,7 @@ for needed in libqt6widgets6 libcurl4; do
 done
 if echo "$depends" | grep -Eq -- '-dev|gtest|benchmark|pxlib'; then fail "Depends names a build or test package"; fi
 
-for tool in zelvon zelvon-demodata zelvon-extract zelvon-quoteserver pxtool; do
+for tool in zelvon zelvon-demodata zelvon-extract zelvon-quoteserver zelvon-ddefeed pxtool; do
     [ -x "$root/usr/bin/$tool" ] || fail "/usr/bin/$tool missing"
 done
 for file in usr/share/applications/zelvon.desktop usr/share/icons/hicolor/scalable/apps/zelvon.svg \
