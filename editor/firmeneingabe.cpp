@@ -21,7 +21,7 @@ namespace {
 
 const QString kCaption = QStringLiteral("Eingabe eines neuen Wertpapiers mit + ");
 constexpr int kLookupRows = 15;
-constexpr int kWidth = 470;
+constexpr int kWidth = 520;
 constexpr int kHeight = 430;
 
 QComboBox* Lookup(QWidget* parent, int rows) {
