@@ -6,7 +6,9 @@
 #include "editor_rig.h"
 #include "tools/demodata/catalog.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QMenuBar>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -193,6 +195,21 @@ TEST_F(EditorTest, CreatesAndEditsSecuritiesAndKeepsTheirWatchLists) {
 TEST_F(EditorTest, CloseAsksToSaveAChangeAndTheCloseBoxDoesNot) {
     StartMainWindow(kAllSecurities);
     auto ticker = [this] { return RowOf(PxlibRows(Table("Firma.db")), 4)->at("Ticker"); };
+
+    // The menu item opens the dialog modally on the main window's table.
+    QAction* menuItem = nullptr;
+    for (QAction* action : form_->menuBar()->actions())
+        if (action->text() == "&Wertpapier") menuItem = action;
+    ASSERT_NE(menuItem, nullptr);
+    QString shownNumber;
+    QTimer::singleShot(50, [&shownNumber] {
+        if (auto* shown = qobject_cast<TFirmeneingabe*>(QApplication::activeModalWidget())) {
+            shownNumber = shown->DBText1->text();
+            QTest::mouseClick(shown->BitBtn1, Qt::LeftButton);
+        }
+    });
+    menuItem->trigger();
+    EXPECT_EQ(shownNumber, "4");
 
     TFirmeneingabe& first = OpenEditor();
     ASSERT_EQ(first.DBText1->text(), "4");
