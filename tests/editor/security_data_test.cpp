@@ -50,13 +50,22 @@ protected:
     db::Session session_;
 };
 
-TEST_F(SecurityDataTest, NewSecurityNumberFollowsTheTablesOwnRule) {
+TEST_F(SecurityDataTest, NewSecurityNumberFollowsTheTablesOwnRuleAndElevenFieldsHaveNoInformation) {
     db::Table firma(session_);
     Open(firma, "Firma.db", "IFirma");
     // Only favourites admitted: the numbers of the hidden ones are taken all the same.
     firma.SetOnFilterRecord([](db::Table& t) { return t.FindField("Aktiv")->AsBoolean(); });
     ASSERT_TRUE(firma.SetFiltered(true).ok());
     EXPECT_EQ(NextSecurityNumber(firma), 403);
+
+    EXPECT_TRUE(SecurityRecord(firma).HasInformationFields());
+    dd::DemoOptions shortFirma;
+    shortFirma.memo_fields = false;
+    ASSERT_TRUE(dd::CreateDemoDataDirectory(home_ + "short/", shortFirma).ok());
+    db::Table eleven(session_);
+    Open(eleven, "short/Firma.db");
+    EXPECT_FALSE(SecurityRecord(eleven).HasInformationFields());
+    EXPECT_FALSE(SecurityRecord(eleven).HasField("Memo"));
 
     NumberTable("Auto.db", paradox::FieldType::kAutoIncrement, 1, {5, 9, 7});
     db::Table autoIncrement(session_);
