@@ -253,9 +253,7 @@ void THttpGetForm::BuildMenu() {
     connect(VideotextFilterUpdate1, &QAction::triggered, this, [this] { Guarded([this] { UpdateFilter(); }); });
     connect(FundamentaldatenUpdate1, &QAction::triggered, this, [this] { Guarded([this] { Button5Click(); }); });
     connect(BeispieldatenbankUpdate301, &QAction::triggered, this, [this] { Guarded([this] { Kursdatenlesen(); }); });
-    connect(Wertpapier1, &QAction::triggered, this, [this] {
-        SetStatusPanel(0, QStringLiteral("Wertpapiereingabe: noch nicht verfügbar"));
-    });
+    connect(Wertpapier1, &QAction::triggered, this, [this] { Guarded([this] { Wertpapier1Click(); }); });
     connect(Einstellungen1, &QAction::triggered, this, &THttpGetForm::Einstellungen1Click);
     connect(Info1, &QAction::triggered, this, &THttpGetForm::Info1Click);
 }

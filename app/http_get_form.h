@@ -43,6 +43,7 @@ class QToolButton;
 
 namespace zelvon {
 
+class TFirmeneingabe;
 class TStatusfenster;
 
 // Process exit codes of a run started by switches.
@@ -184,6 +185,11 @@ public:
     bool sampleDatabaseRun() const override { return flags_.Beispiel; }
 
     PageRetrieval* retrieval() const { return retrieval_.get(); }
+
+    // Opens the security entry dialog on Table1; returns when it is closed.
+    void Wertpapier1Click();
+    // The dialog as Wertpapier1Click shows it: captions read, Home set, bound to Table1.
+    std::unique_ptr<TFirmeneingabe> CreateSecurityEditor();
 
 public slots:
     void Button2Click();

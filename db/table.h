@@ -4,6 +4,7 @@
 // declared with their final signatures.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -89,6 +90,8 @@ public:
     // outside a batch are synced each.
     void StartBatch();
     Status FinishBatch();
+    // How long a post waits for a table another process holds locked.
+    void SetLockWait(std::chrono::milliseconds wait);
     // Creates the table file (no primary key) from field definitions.
     Status CreateTable(const std::vector<FieldDef>& fields);
     // Closes the table and removes it with all its family files.
@@ -124,7 +127,11 @@ private:
     void DataChanged();
     Status Reposition();
     Status OpenWriter();
-    Status AfterWrite(uint64_t record_number);
+    // Stays on the record just posted, in the order of the current index.
+    Status AfterPost(uint64_t record_number);
+    // Moves to the record that followed the deleted one, or to the last.
+    Status AfterDelete(uint64_t deleted_position);
+    Status ReloadAfterWrite();
     Status AfterFailedWrite(Status failed);
     Status StartInsert();
     Status StoreBlob(size_t index, const paradox::Value& value);
@@ -150,6 +157,7 @@ private:
     State state_ = State::kBrowse;
     std::unique_ptr<paradox::TableWriter> writer_;
     bool batch_ = false;
+    std::chrono::milliseconds lock_wait_ = paradox::kDefaultLockWait;
     std::vector<uint8_t> edit_buffer_;
     uint64_t edit_record_ = 0;
     paradox::RecordRef saved_current_;

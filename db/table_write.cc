@@ -13,7 +13,7 @@ Status Table::OpenWriter() {
     if (writer_) return Status::Ok();
     paradox::OpenOptions options;
     options.passwords = session_.passwords();
-    PX_RETURN_IF_ERROR(paradox::TableWriter::Open(table_->path(), options, &writer_));
+    PX_RETURN_IF_ERROR(paradox::TableWriter::Open(table_->path(), options, &writer_, lock_wait_));
     // The program posts one record per user action or quote: a millisecond of
     // fsync each is worth keeping the suite's tables whole after a power loss.
     writer_->set_durable(true);
@@ -24,6 +24,11 @@ Status Table::OpenWriter() {
 void Table::StartBatch() {
     batch_ = true;
     if (writer_) writer_->StartBatch();
+}
+
+void Table::SetLockWait(std::chrono::milliseconds wait) {
+    lock_wait_ = wait;
+    if (writer_) writer_->set_lock_wait(wait);
 }
 
 Status Table::FinishBatch() {
@@ -91,9 +96,8 @@ Status Table::StoreBlob(size_t index, const paradox::Value& value) {
     return Status::Ok();
 }
 
-// The reader moves to the writer's table, which the post brought up to date,
-// and is positioned on the record just written.
-Status Table::AfterWrite(uint64_t record_number) {
+// The reader moves to the writer's table, which the write brought up to date.
+Status Table::ReloadAfterWrite() {
     state_ = State::kBrowse;
     table_ = writer_->shared_table();
     if (!index_name_.empty()) PX_RETURN_IF_ERROR(paradox::IndexOrder::Open(*table_, index_name_, &order_));
@@ -101,8 +105,33 @@ Status Table::AfterWrite(uint64_t record_number) {
     range_hi_ = order_ ? order_->size() : table_->record_count();
     if (!master_fields_.empty() && master_link_.DataSet()) PX_RETURN_IF_ERROR(ApplyMasterRange());
     has_record_ = false;
-    if (order_ || record_number < range_lo_ || record_number >= range_hi_) return First();
-    PX_RETURN_IF_ERROR(Load(record_number));
+    return Status::Ok();
+}
+
+// A loop that edits, posts and moves on must go on from the record it posted,
+// also when an index orders the table.
+Status Table::AfterPost(uint64_t record_number) {
+    PX_RETURN_IF_ERROR(ReloadAfterWrite());
+    uint64_t position = range_hi_;
+    if (!order_) position = record_number;
+    for (uint64_t p = range_lo_; order_ && p < range_hi_; ++p) {
+        if (order_->RecordAt(p) == record_number) {
+            position = p;
+            break;
+        }
+    }
+    if (position < range_lo_ || position >= range_hi_) return First();
+    PX_RETURN_IF_ERROR(Load(position));
+    eof_ = bof_ = false;
+    DataChanged();
+    return Status::Ok();
+}
+
+Status Table::AfterDelete(uint64_t deleted_position) {
+    PX_RETURN_IF_ERROR(ReloadAfterWrite());
+    bool found;
+    PX_RETURN_IF_ERROR(SeekForward(deleted_position, &found));
+    if (!found) return Last();
     eof_ = bof_ = false;
     DataChanged();
     return Status::Ok();
@@ -115,7 +144,7 @@ Status Table::Post() {
     Status s = state_ == State::kInsert ? writer_->Insert(edit_buffer_, &number)
                                         : writer_->Update(edit_record_, edit_buffer_, &number);
     if (!s.ok()) return AfterFailedWrite(s);
-    return AfterWrite(number);
+    return AfterPost(number);
 }
 
 // A failed post may have left the writer's table half changed in memory:
@@ -141,11 +170,10 @@ Status Table::Delete() {
     if (state_ != State::kBrowse) PX_RETURN_IF_ERROR(Cancel());
     if (!has_record_) return Status::InvalidArgument(FileName() + ": kein aktueller Datensatz zum Löschen");
     PX_RETURN_IF_ERROR(OpenWriter());
-    uint64_t number = RecordAt(position_);
-    Status s = writer_->Delete(number);
+    uint64_t position = position_;
+    Status s = writer_->Delete(RecordAt(position));
     if (!s.ok()) return AfterFailedWrite(s);
-    PX_RETURN_IF_ERROR(AfterWrite(number));
-    return Status::Ok();
+    return AfterDelete(position);
 }
 
 Status Table::CreateTable(const std::vector<FieldDef>& fields) {

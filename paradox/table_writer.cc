@@ -31,8 +31,10 @@ void NoteAutoIncrement(const FileHeader& h, const std::vector<uint8_t>& record, 
 
 }  // namespace
 
-Status TableWriter::Open(const std::string& path, const OpenOptions& options, std::unique_ptr<TableWriter>* out) {
+Status TableWriter::Open(const std::string& path, const OpenOptions& options, std::unique_ptr<TableWriter>* out,
+                         std::chrono::milliseconds lock_wait) {
     std::unique_ptr<TableWriter> w(new TableWriter());
+    w->lock_wait_ = lock_wait;
     w->path_ = path;
     w->options_ = options;
     Status s = WritableFile::Open(path, false, &w->file_);

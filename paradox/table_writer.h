@@ -34,7 +34,10 @@ namespace paradox {
 
 class TableWriter {
 public:
-    static Status Open(const std::string& path, const OpenOptions& options, std::unique_ptr<TableWriter>* writer);
+    // lock_wait: how long opening (which reads the table under the lock) and
+    // every later post wait for a table another process holds locked.
+    static Status Open(const std::string& path, const OpenOptions& options, std::unique_ptr<TableWriter>* writer,
+                       std::chrono::milliseconds lock_wait = kDefaultLockWait);
 
     // Durable writers fsync around every header write (safe against power
     // loss, at the price of the disk's flush time per post). Without it the

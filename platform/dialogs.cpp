@@ -72,6 +72,11 @@ QMessageBox::StandardButton Ask(QWidget* parent, const QString& title, const QSt
 
 QString InputBox(QWidget* parent, const QString& title, const QString& prompt, const QString& defaultText,
                  bool masked) {
+    return InputQuery(parent, title, prompt, defaultText, masked).value_or(QString());
+}
+
+std::optional<QString> InputQuery(QWidget* parent, const QString& title, const QString& prompt,
+                                  const QString& defaultText, bool masked) {
     if (g_bySwitches || Unattended()) Report(title, prompt);
     if (Unattended()) return defaultText;
     QInputDialog dialog(parent);
@@ -82,7 +87,8 @@ QString InputBox(QWidget* parent, const QString& title, const QString& prompt, c
     dialog.setOkButtonText(QStringLiteral("OK"));
     dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
     if (g_bySwitches) QTimer::singleShot(kAutoCloseMilliseconds, &dialog, &QDialog::reject);
-    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.textValue();
 }
 
 }  // namespace zelvon::dialogs

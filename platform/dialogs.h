@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 namespace zelvon::dialogs {
@@ -22,5 +24,9 @@ QMessageBox::StandardButton Ask(QWidget* parent, const QString& title, const QSt
 // Returns the entered text; cancel gives "". Unattended: the default at once.
 QString InputBox(QWidget* parent, const QString& title, const QString& prompt, const QString& defaultText,
                  bool masked = false);
+// As InputBox, but a cancelled box gives nullopt, so that an empty entry and a
+// cancel can be told apart.
+std::optional<QString> InputQuery(QWidget* parent, const QString& title, const QString& prompt,
+                                  const QString& defaultText, bool masked = false);
 
 }  // namespace zelvon::dialogs
