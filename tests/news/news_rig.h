@@ -13,6 +13,7 @@
 #include "tools/demodata/demo_directory.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -118,7 +119,7 @@ private:
 class NewsRig {
 public:
     NewsRig() {
-        EXPECT_TRUE(demodata::CreateDemoDataDirectory(Home().toStdString(), demodata::DemoOptions()).ok());
+        CopyDemoData(Home());
         QDir().mkpath(Temp());
         QDir().mkpath(Kept());
         settings.newsUrl = service.base();
@@ -127,6 +128,24 @@ public:
         settings.keptDirectory = Kept();
         // A page that never ends stops here, within milliseconds on loopback.
         settings.pageLimit = 256 * 1024;
+    }
+
+    // The demo kit is written once per process and copied for every rig.
+    static void CopyDemoData(const QString& home) {
+        static QTemporaryDir kit;
+        static const bool written =
+            demodata::CreateDemoDataDirectory(kit.filePath("Daten").toStdString(), demodata::DemoOptions()).ok();
+        ASSERT_TRUE(written);
+        CopyFiles(kit.filePath("Daten"), home);
+    }
+    // The files of from and of its subfolders (the depots).
+    static void CopyFiles(const QString& from, const QString& to) {
+        QDir().mkpath(to);
+        const QDir source(from);
+        for (const QString& name : source.entryList(QDir::Files)) ASSERT_TRUE(QFile::copy(source.filePath(name), to + name));
+        for (const QString& sub : source.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            CopyFiles(source.filePath(sub), to + sub + u'/');
+        }
     }
 
     QString Home() const { return dir.filePath(QStringLiteral("Daten")) + u'/'; }
