@@ -35,8 +35,21 @@ protected:
         const auto kit = demodata::CreateDemoDataDirectory(data_.toStdString(), demodata::DemoOptions{});
         ASSERT_TRUE(kit.ok()) << kit.message();
         regPath_ = dir_.filePath("Quarvinta.reg");
-        WriteRegistry("\"Datenpath\"=\"" + data_.toUtf8() + "\"\r\n");
+        // Every server points at a closed loopback port: the runs a test starts must never reach the internet.
+        WriteRegistry("\"Datenpath\"=\"" + data_.toUtf8() + "\"\r\n" + kClosedServers);
     }
+    static constexpr const char* kClosedServers =
+        "\"Zelvon_NewsURL\"=\"http://news.localhost:9/\"\r\n"
+        "\"Zelvon_UpdateURL\"=\"http://update.localhost:9/\"\r\n"
+        "\"Zelvon_Host_Yahoo\"=\"yahoo.localhost:9\"\r\n"
+        "\"Zelvon_Host_Comdirect\"=\"comdirect.localhost:9\"\r\n"
+        "\"Zelvon_Host_Onvista\"=\"onvista.localhost:9\"\r\n"
+        "\"Zelvon_Host_OnvistaZert\"=\"onvistazert.localhost:9\"\r\n"
+        "\"Zelvon_Host_Wallstreet\"=\"wallstreet.localhost:9\"\r\n"
+        "\"Zelvon_Host_Consors\"=\"consors.localhost:9\"\r\n"
+        "\"Zelvon_Host_Teleboerse\"=\"teleboerse.localhost:9\"\r\n"
+        "\"Zelvon_Host_Swiss\"=\"swiss.localhost:9\"\r\n"
+        "\"Zelvon_Host_SwissUS\"=\"swiss.localhost:9\"\r\n";
     void WriteRegistry(const QByteArray& values) {
         QFile f(regPath_);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
