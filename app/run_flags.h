@@ -25,6 +25,10 @@ struct RunFlags {
     DateTime LeseDatum = 0;
     // --report FILE: the fetch-all run writes its report there.
     QString ReportFile;
+    // --branchen, --fundamentaldaten: Yes to the master update's two
+    // questions in a run started by switches.
+    bool Branchen = false;
+    bool Fundamentaldaten = false;
 
     // Any run flag makes the program automatic: it ends by itself and stores no settings.
     bool AnyRun() const;
