@@ -22,6 +22,14 @@ QString RemotePath(DateTime day) {
         .arg(d.year, 4, 10, QLatin1Char('0'));
 }
 
+// The day file lives only while its day is examined: written without the
+// sync a lasting file gets.
+void WriteDayFile(const QString& path, const QByteArray& body) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(body) != body.size())
+        throw Error(QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2").arg(path, file.errorString()));
+}
+
 bool LooksLikeDate(const QString& line) { return line.size() >= 6 && line[2] == u'.' && line[5] == u'.'; }
 
 }  // namespace
@@ -80,8 +88,8 @@ void Kursdatenlesen::ReadDay(DateTime day) {
     try {
         // Only a whole answer is examined: a cut-off file would add a truncated day.
         if (whole) {
-            WriteFileReplacing(dayFile, body);
-            ExamineDayFile(day);
+            WriteDayFile(dayFile, body);
+            ExamineDayFile(day, body);
         }
     } catch (...) {
         QFile::remove(dayFile);
@@ -109,10 +117,14 @@ bool Kursdatenlesen::Fetch(const QString& url, QByteArray& body, std::exception_
     return false;
 }
 
-void Kursdatenlesen::ExamineDayFile(DateTime day) {
-    QFile file(ctx_.fetch.fileNameEdit);
-    if (!file.open(QIODevice::ReadOnly)) return;
-    ctx_.detailView.setText(codec::DecodeWindows1252(file.readAll()));
+// The file just written holds exactly the body. The detail view gets the
+// two lines the check reads: decoding all of a 5,000-line day into the view
+// would cost more than the rest of the import.
+void Kursdatenlesen::ExamineDayFile(DateTime day, const QByteArray& body) {
+    qsizetype head = 0;
+    for (int breaks = 0; head < body.size() && breaks < 3; ++head)
+        if (body[head] == '\n' || (body[head] == '\r' && (head + 1 >= body.size() || body[head + 1] != '\n'))) ++breaks;
+    ctx_.detailView.setText(codec::DecodeWindows1252(QByteArrayView(body).first(head)));
     const QString first = ctx_.detailView.line(0);
     if (ctx_.detailView.lineCount() < 2 || !LooksLikeDate(first)) return Missing(day);
     const auto date = formats::StrToDate(first);
@@ -121,13 +133,21 @@ void Kursdatenlesen::ExamineDayFile(DateTime day) {
                         .arg(formats::DateToStr(day), first));
     }
     if (*date != day) return Missing(day);
-    AppendDay();
+    AppendDay(body);
 }
 
-void Kursdatenlesen::AppendDay() {
+// The view's lines byte for byte, each ending in CR LF, then one empty line.
+void Kursdatenlesen::AppendDay(const QByteArray& body) {
     QByteArray lines;
-    for (int i = 0; i < ctx_.detailView.lineCount(); ++i)
-        lines += codec::EncodeWindows1252(ctx_.detailView.line(i)) + "\r\n";
+    lines.reserve(body.size() + body.size() / 16 + 4);
+    qsizetype start = 0;
+    while (start < body.size()) {
+        qsizetype end = start;
+        while (end < body.size() && body[end] != '\r' && body[end] != '\n') ++end;
+        lines.append(body.constData() + start, end - start).append("\r\n");
+        if (end < body.size() && body[end] == '\r' && end + 1 < body.size() && body[end + 1] == '\n') ++end;
+        start = end + 1;
+    }
     lines += "\r\n";
     if (quoteFile_.write(lines) != lines.size()) {
         throw Error(QStringLiteral("Kursdatei %1 kann nicht geschrieben werden: %2")

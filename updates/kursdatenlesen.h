@@ -31,8 +31,8 @@ private:
     void PrepareDayFile();
     void ReadDay(DateTime day);
     bool Fetch(const QString& url, QByteArray& body, std::exception_ptr& pending);
-    void ExamineDayFile(DateTime day);
-    void AppendDay();
+    void ExamineDayFile(DateTime day, const QByteArray& body);
+    void AppendDay(const QByteArray& body);
     void Missing(DateTime day);
 
     UpdateContext& ctx_;
