@@ -66,6 +66,8 @@ void EngineRead(const std::string& path, int pxlibCount, std::vector<std::string
 
 }  // namespace
 
+std::vector<std::string> Faults(const QString& directory, bool withCheck);
+
 std::vector<std::string> TablesIn(const QString& directory) {
     std::vector<std::string> paths;
     const QStringList names = QDir(directory).entryList({QStringLiteral("*.db")}, QDir::Files, QDir::Name);
@@ -73,14 +75,18 @@ std::vector<std::string> TablesIn(const QString& directory) {
     return paths;
 }
 
-std::vector<std::string> TableFaults(const QString& directory) {
+std::vector<std::string> TableFaults(const QString& directory) { return Faults(directory, true); }
+
+std::vector<std::string> ReadFaults(const QString& directory) { return Faults(directory, false); }
+
+std::vector<std::string> Faults(const QString& directory, bool withCheck) {
     std::vector<std::string> faults;
     for (const std::string& path : TablesIn(directory)) {
         // The depot tables are protected; pxtool needs the password for them.
         if (path.find("Transaktionen") != std::string::npos) continue;
         // A refused download stays for inspection; it is no table of the suite.
         if (QFileInfo(QString::fromStdString(path)).fileName().startsWith(QStringLiteral("Tmp"), Qt::CaseInsensitive)) continue;
-        PxtoolCheck(path, faults);
+        if (withCheck) PxtoolCheck(path, faults);
         EngineRead(path, PxlibRecords(path, faults), faults);
     }
     return faults;
