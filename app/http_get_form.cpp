@@ -477,7 +477,6 @@ void THttpGetForm::Einstellungen1Click() {
 void THttpGetForm::Info1Click() { zelvon::Info1Click(this); }
 
 void THttpGetForm::Newseinlesen() { RunNotBuilt(Run::News); }
-void THttpGetForm::UpdateFilter() { RunNotBuilt(Run::FilterUpdate); }
 void THttpGetForm::Button5Click() { RunNotBuilt(Run::Fundamentals); }
 
 void THttpGetForm::FormClose() {

@@ -4,6 +4,7 @@
 #include "app/status_window.h"
 #include "app/update_host.h"
 #include "updates/kursdatenlesen.h"
+#include "updates/update_filter.h"
 #include "updates/update_firma.h"
 
 #include <QLineEdit>
@@ -45,6 +46,11 @@ void THttpGetForm::UpdateFirma() {
     if (flags_.AnyRun()) answers = {flags_.Branchen, flags_.Fundamentaldaten};
     RunUpdate([answers](updates::UpdateContext& context) { updates::UpdateFirma(context, answers).Run(); });
     CloseMainWindow();
+}
+
+void THttpGetForm::UpdateFilter() {
+    RunUpdate([](updates::UpdateContext& context) { updates::UpdateFilter(context).Run(); });
+    if (flags_.UpdateLesen) CloseMainWindow();
 }
 
 void THttpGetForm::Kursdatenlesen() {
