@@ -9,12 +9,17 @@
 
 #include "tools/demodata/update_files.h"
 #include "updates/kursdatenlesen.h"
+#include "updates/update_filter.h"
 #include "updates/update_firma.h"
+#include "tools/demodata/table_loader.h"
+#include "tools/demodata/tables.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <ctime>
 #include <map>
@@ -46,6 +51,54 @@ double ThreadCpuMs() {
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
+
+// The filter update with a page list of 2,000 rows over standard and active
+// lists of 1,000 rows each: half of the list's pages are new, the other half
+// change their range; 50 filter names are fetched.
+void BM_FilterUpdate(benchmark::State& state) {
+    constexpr int kRows = 2000;
+    auto page = [](int n, int shift) {
+        return dd::TeletextPage{"Seite " + std::to_string(n), n % 2 ? "ZDF" : "N-TV", "F" + std::to_string(n % 50) + ".vtf",
+                                100 + n, 100 + n + shift, "Seite " + std::to_string(n)};
+    };
+    auto write = [&page](const std::string& dir, const std::string& file, int from, int to, int shift) {
+        std::vector<dd::Row> rows;
+        for (int n = from; n < to; ++n) {
+            const dd::TeletextPage p = page(n, shift);
+            rows.push_back({dd::Text(p.seite_name), dd::Text(p.sender), dd::Text(p.filter), dd::Integer(p.seiten_von),
+                            dd::Integer(p.seiten_bis), dd::Text(p.beschreibung)});
+        }
+        return dd::WriteTable(dir, dd::TeletextTable(file), rows);
+    };
+    for (auto _ : state) {
+        state.PauseTiming();
+        test::UpdateRig rig;
+        const std::string home = rig.home().toStdString();
+        if (!write(home, "DDESeiten.Db", 0, kRows / 2, 0).ok() || !write(home, "TVAktiv.Db", 0, kRows / 2, 0).ok() ||
+            !write(home, "DDEAktiv.Db", 0, kRows / 2, 0).ok() ||
+            !write(rig.serverDir.path().toStdString(), "DDESeiten.db.txt", 0, kRows, 1).ok()) {
+            state.SkipWithError("tables not written");
+            return;
+        }
+        QFile list(rig.serverDir.path() + "/DDESeiten.db.txt");
+        list.open(QIODevice::ReadOnly);
+        const std::string listBytes = list.readAll().toStdString();
+        rig.server.routes().Get("/filter/(.*)", [listBytes](const httplib::Request& request, httplib::Response& response) {
+            const std::string name = request.matches[1];
+            if (name == "DDESeiten.db.txt") return response.set_content(listBytes, "application/octet-stream");
+            response.set_content(dd::FilterFileText(name), "text/plain");
+        });
+        rig.start();
+        // Short, so that folder and name fit the active lists' Filter field.
+        QTemporaryDir filters(QStringLiteral("/tmp/zfXXXXXX"));
+        auto context = rig.context();
+        context.directories.filterPath = filters.path() + "/";
+        state.ResumeTiming();
+        updates::UpdateFilter(context).Run();
+    }
+    state.counters["rows"] = kRows;
+}
+BENCHMARK(BM_FilterUpdate)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 constexpr int kDays = 90;
 constexpr size_t kLines = 5000;
