@@ -3,6 +3,7 @@
 #include "app/http_get_form.h"
 #include "app/status_window.h"
 #include "app/update_host.h"
+#include "sources/http_browser_engine.h"
 #include "updates/kursdatenlesen.h"
 #include "updates/update_filter.h"
 #include "updates/update_firma.h"
@@ -22,12 +23,18 @@ RunProgress& ProgressOf(TStatusfenster* window, ConsoleProgress& console) {
 }  // namespace
 
 void THttpGetForm::RunUpdate(const std::function<void(updates::UpdateContext&)>& run) {
-    CreateFetching();
     SyncFetchState();
+    if (!Hosts.caFile.isEmpty()) HttpCli1.setExtraCaFile(Hosts.caFile);
+    HttpCli1.setCredentials(Connection.user, Connection.password);
+    // Downloads use the HTTP client alone: no embedded browser is started for them.
+    HttpBrowserEngine browser(HttpCli1);
+    PageFiles pageFiles(*this, Fetch, PageView, QuoteList);
+    PageRetrieval retrieval(*this, Fetch, PageView, HttpCli1, browser, pageFiles,
+                            RetrievalHosts{Hosts.swiss, Hosts.teleboerseDomain()});
     FormUpdateHost host(*this, Timer1, Timer2);
     ConsoleProgress console;
     updates::UpdateContext context{host,     *this,    ProgressOf(Statusfenster, console),
-                                   *retrieval_, HttpCli1, Fetch,
+                                   retrieval, HttpCli1, Fetch,
                                    Session,  PageView, QuoteList,
                                    {Home, startpath, TempPath, FilterPath},
                                    Hosts.updateUrl};
