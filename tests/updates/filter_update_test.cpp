@@ -40,6 +40,7 @@ protected:
             const std::string name = request.matches[1];
             requested.push_back(name);
             if (name == "DDESeiten.db.txt") {
+                if (garbagePageList) return response.set_content(std::string(3000, '\x55'), "application/octet-stream");
                 if (pageListStatus != 200) {
                     response.status = pageListStatus;
                     return;
@@ -72,6 +73,7 @@ protected:
     QString filterDir;
     std::vector<std::string> requested;
     int pageListStatus = 200;
+    bool garbagePageList = false;
 };
 
 TEST_F(FilterUpdateTest, NewPagesAppendedChangedOnesCorrectedAndEachFilterFetchedOnce) {
@@ -126,6 +128,15 @@ TEST(SideRuleTest, FirstLeftOrRightMarkOfAnyCaseTurnsAsTheDescriptionSays) {
     EXPECT_EQ(side("Kurse (li)", "DAXR.vtf"), "DAXL.vtf");
     EXPECT_EQ(side("Kurse (RE)", "DAXL.vtf"), "DAXL.vtf");
     EXPECT_EQ(side("(re) (li)", "DAXR.vtf"), "DAXL.vtf");
+}
+
+TEST_F(FilterUpdateTest, PageListThatIsNoTableIsRefusedBeforeAnyTableChanges) {
+    garbagePageList = true;
+    const auto before = Pages(rig.session, rig.home(), "DDESeiten.Db");
+    EXPECT_THROW(Run(), Error);
+    EXPECT_EQ(Pages(rig.session, rig.home(), "DDESeiten.Db"), before);
+    EXPECT_EQ(requested, std::vector<std::string>{"DDESeiten.db.txt"});
+    EXPECT_EQ(TableFaults(rig.home()), std::vector<std::string>{});
 }
 
 TEST_F(FilterUpdateTest, TransportFailureEndsTheRun) {
