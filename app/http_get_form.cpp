@@ -252,7 +252,8 @@ void THttpGetForm::BuildMenu() {
     connect(Beenden1, &QAction::triggered, this, &THttpGetForm::Beenden1Click);
     connect(VideotextFilterUpdate1, &QAction::triggered, this, [this] { Guarded([this] { UpdateFilter(); }); });
     connect(FundamentaldatenUpdate1, &QAction::triggered, this, [this] { Guarded([this] { Button5Click(); }); });
-    connect(BeispieldatenbankUpdate301, &QAction::triggered, this, [this] { Guarded([this] { Kursdatenlesen(); }); });
+    connect(BeispieldatenbankUpdate301, &QAction::triggered, this,
+            [this] { Guarded([this] { BeispieldatenbankUpdate301Click(); }); });
     connect(Wertpapier1, &QAction::triggered, this, [this] { Guarded([this] { Wertpapier1Click(); }); });
     connect(Einstellungen1, &QAction::triggered, this, &THttpGetForm::Einstellungen1Click);
     connect(Info1, &QAction::triggered, this, &THttpGetForm::Info1Click);
@@ -476,9 +477,6 @@ void THttpGetForm::Einstellungen1Click() {
 
 void THttpGetForm::Info1Click() { zelvon::Info1Click(this); }
 
-void THttpGetForm::Kursdatenlesen() { RunNotBuilt(Run::ArchiveImport); }
-void THttpGetForm::UpdateFilter() { RunNotBuilt(Run::FilterUpdate); }
-void THttpGetForm::UpdateFirma() { RunNotBuilt(Run::MasterUpdate); }
 void THttpGetForm::Button5Click() { RunNotBuilt(Run::Fundamentals); }
 
 void THttpGetForm::FormClose() {

@@ -21,6 +21,7 @@
 #include "sources/page_files.h"
 #include "sources/page_retrieval.h"
 #include "sources/retrieval_window.h"
+#include "updates/update_context.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -228,6 +229,8 @@ public slots:
     void UpdateFilter();
     void UpdateFirma();
     void Button5Click();
+    // "Beispieldatenbank Update -30": the archive import from 30 days back.
+    void BeispieldatenbankUpdate301Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -264,6 +267,9 @@ private:
     // Catches every error at a handler's entry and shows the standard error box.
     void Guarded(const std::function<void()>& handler);
     void ReportRunError(const QString& message);
+
+    // One reference-data run on the window's fields, directories and status window.
+    void RunUpdate(const std::function<void(updates::UpdateContext&)>& run);
 
     void FormClose();
     // Closing before the event loop runs must still end the program.

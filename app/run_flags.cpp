@@ -81,6 +81,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, DateTime today)
             }
             continue;
         }
+        if (arg == QLatin1String("--BRANCHEN")) {
+            f.Branchen = true;
+            continue;
+        }
+        if (arg == QLatin1String("--FUNDAMENTALDATEN")) {
+            f.Fundamentaldaten = true;
+            continue;
+        }
         if (Matches(arg, "/M", "MINI")) f.Mini = true;
         if (Matches(arg, "/A", "AUTO")) f.Automat = true;
         if (Matches(arg, "/F", "FAVORITEN")) f.Favorite = true;

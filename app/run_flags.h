@@ -27,6 +27,10 @@ struct RunFlags {
     QString ReportFile;
     // --wineprefix DIR: the settings come from DIR/user.reg.
     QString WinePrefix;
+    // --branchen, --fundamentaldaten: Yes to the master update's two
+    // questions in a run started by switches.
+    bool Branchen = false;
+    bool Fundamentaldaten = false;
 
     // Any run flag makes the program automatic: it ends by itself and stores no settings.
     bool AnyRun() const;

@@ -102,6 +102,18 @@ TEST(CommandLine, ReportOptionTakesItsFileNameWhateverItLooksLike) {
     EXPECT_FALSE(ParseCommandLine({"zelvon", "/A", "--report"}, kToday).error.isEmpty());
 }
 
+TEST(CommandLine, MasterUpdateAnswersAreLongOptionsBesideTheSwitches) {
+    RunFlags f = Parse({"/B", "--branchen"});
+    EXPECT_TRUE(f.FirmenLesen);
+    EXPECT_TRUE(f.Branchen);
+    EXPECT_FALSE(f.Fundamentaldaten);
+    f = Parse({"--FUNDAMENTALDATEN", "firma", "/K", "01.02.2026"});
+    EXPECT_TRUE(f.Fundamentaldaten);
+    EXPECT_TRUE(f.FirmenLesen);
+    EXPECT_EQ(f.LeseDatum, *formats::EncodeDate(2026, 2, 1));
+    EXPECT_FALSE(Parse({"--branchen"}).AnyRun());
+}
+
 TEST(RunOrder, SingleSecurityRunsExcludeEverythingElse) {
     RunPlan plan = PlanRuns(Parse({"/W", "4711", "/D", "/A", "/N", "/M"}));
     EXPECT_EQ(plan.runs, std::vector<zelvon::Run>{zelvon::Run::SingleSecurityQuote});

@@ -29,20 +29,6 @@ Value Optional(double v) { return v == 0 ? Null() : Number(v); }
 
 Value DateOf(const CalendarDate& d) { return d.empty() ? Null() : Date(d.year, d.month, d.day); }
 
-Row FirmaRow(const TableDefinition& definition, const Security& s) {
-    return Project(definition, {{"Firma", Integer(s.firma)},         {"FirmenName", Text(s.name)},
-                          {"Kennung", Text(s.kennung)},        {"WKN", Text(s.wkn)},
-                          {"ISIN", Text(s.isin)},              {"Ticker", Text(s.ticker)},
-                          {"Waehrung", Text(s.waehrung)},      {"Gruppe", Integer(s.gruppe)},
-                          {"Branche", Integer(s.branche)},     {"Merkmal", Integer(s.merkmal)},
-                          {"Aktiv", Logical(s.aktiv)},         {"ZDF", Text(s.zdf)},
-                          {"N-TV", Text(s.ntv)},               {"SF1", Text(s.sf1)},
-                          {"Sender4", Text(s.sender4)},        {"Internet", Text(s.internet)},
-                          {"Memo", Memo(s.memo)},              {"Gewinn", Optional(s.gewinn)},
-                          {"Cashflow", Optional(s.cashflow)},  {"Dividende", Optional(s.dividende)},
-                          {"Aktienzahl", Optional(s.aktienzahl)}});
-}
-
 Status WriteFirma(const std::string& dir, const DemoOptions& options, std::vector<int32_t>* generated) {
     TableDefinition definition = FirmaTable(options.memo_fields);
     std::vector<Row> rows;
@@ -154,6 +140,20 @@ std::vector<Transaction> DepotTransactions(const DemoOptions& options, const std
 }
 
 }  // namespace
+
+Row FirmaRow(const TableDefinition& definition, const Security& s) {
+    return Project(definition, {{"Firma", Integer(s.firma)},         {"FirmenName", Text(s.name)},
+                          {"Kennung", Text(s.kennung)},        {"WKN", Text(s.wkn)},
+                          {"ISIN", Text(s.isin)},              {"Ticker", Text(s.ticker)},
+                          {"Waehrung", Text(s.waehrung)},      {"Gruppe", Integer(s.gruppe)},
+                          {"Branche", Integer(s.branche)},     {"Merkmal", Integer(s.merkmal)},
+                          {"Aktiv", Logical(s.aktiv)},         {"ZDF", Text(s.zdf)},
+                          {"N-TV", Text(s.ntv)},               {"SF1", Text(s.sf1)},
+                          {"Sender4", Text(s.sender4)},        {"Internet", Text(s.internet)},
+                          {"Memo", Memo(s.memo)},              {"Gewinn", Optional(s.gewinn)},
+                          {"Cashflow", Optional(s.cashflow)},  {"Dividende", Optional(s.dividende)},
+                          {"Aktienzahl", Optional(s.aktienzahl)}});
+}
 
 DemoOptions DemoOptions::Large() {
     DemoOptions o;

@@ -10,6 +10,7 @@
 
 #include "paradox/status.h"
 #include "tools/demodata/catalog.h"
+#include "tools/demodata/table_loader.h"
 
 namespace zelvon::demodata {
 
@@ -30,6 +31,9 @@ struct DemoOptions {
     // 50,000 securities and 5,000 open positions, for benchmarks.
     static DemoOptions Large();
 };
+
+// The row of s in a table of Firma.db's structure (fields it lacks left out).
+Row FirmaRow(const TableDefinition& definition, const Security& s);
 
 // Creates directory (and its parents) when missing and writes every table;
 // existing tables of the same names are replaced.

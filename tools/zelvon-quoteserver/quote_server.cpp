@@ -58,6 +58,8 @@ QuoteServer::~QuoteServer()
 
 bool QuoteServer::Start(std::string& error)
 {
+    if (!updateFiles_.Prepare(error))
+        return false;
     certificates_ = MakeDemoCertificates(error);
     if (!certificates_.serverCertificate)
         return false;
@@ -121,6 +123,10 @@ void QuoteServer::Answer(const httplib::Request& request, httplib::Response& res
         return;
     }
     const quotepages::QuoteRequest quoteRequest{request.path, request.params, request.get_header_value("Host")};
+    if (auto file = updateFiles_.Serve(request.path)) {
+        response.set_content(std::move(file->body), file->contentType);
+        return;
+    }
     if (auto page = catalog_->Serve(quoteRequest, quotepages::LocalClock::Now())) {
         response.set_content(std::move(page->body), page->contentType);
         return;

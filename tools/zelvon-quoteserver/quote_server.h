@@ -5,6 +5,7 @@
 #include "tools/zelvon-quoteserver/demo_ca.h"
 #include "tools/zelvon-quoteserver/pages/page_catalog.h"
 #include "tools/zelvon-quoteserver/server_options.h"
+#include "tools/zelvon-quoteserver/update_files.h"
 
 #include <httplib.h>
 
@@ -38,6 +39,7 @@ private:
     ServerOptions options_;
     std::unique_ptr<quotepages::PageCatalog> catalog_;
     DemoCertificates certificates_;
+    UpdateFiles updateFiles_;
     std::unique_ptr<httplib::Server> http_;
     std::unique_ptr<httplib::SSLServer> https_;
     std::thread httpThread_;
