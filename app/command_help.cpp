@@ -45,6 +45,8 @@ QString HelpText() {
         "Lange Optionen:\n"
         "  --report DATEI         mit /A: Bericht des Laufs als JSON in DATEI schreiben\n"
         "  --wineprefix DIR       Einstellungen aus DIR/user.reg lesen (Wine-Verzeichnis der Suite)\n"
+        "  --branchen             mit /B: die Frage nach den Branchen mit Ja beantworten\n"
+        "  --fundamentaldaten     mit /B: die Frage nach den Fundamentaldaten mit Ja beantworten\n"
         "  --help, -h             diese Hilfe zeigen\n"
         "  --version              Version zeigen\n"
         "\n"
