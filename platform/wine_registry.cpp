@@ -1,6 +1,7 @@
 #include "platform/wine_registry.h"
 
 #include <QStringDecoder>
+#include <QStringList>
 
 #include <algorithm>
 #include <cstring>
@@ -177,7 +178,7 @@ void WineRegistryText::ParseLines() {
             }
             index_.insert((kUserRoot + name).toLower(), qsizetype(keys_.size()));
             keys_.emplace_back(kUserRoot + name);
-            sections_.push_back(Section{i, i, {}});
+            sections_.push_back(Section{i, {}});
             key = &keys_.back();
             section = &sections_.back();
         } else if (section && first == u'#') {

@@ -9,7 +9,6 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
-#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -46,7 +45,6 @@ private:
         qsizetype count = 1;
     };
     struct Section {
-        qsizetype header = 0;
         qsizetype lastOwnLine = 0;  // header, "#" option or value line: new values follow it
         std::vector<ValueLines> values;  // parallel to the key's values
     };
@@ -56,7 +54,6 @@ private:
     const RegistryValue* Original(const QString& keyPath, const QString& name, qsizetype* section, qsizetype* at) const;
 
     std::vector<QByteArray> lines_;  // without their "\n"
-    bool finalNewline_ = false;
     std::vector<RegistryKey> keys_;
     std::vector<Section> sections_;  // parallel to keys_
     QHash<QString, qsizetype> index_;  // lower-case key path -> position in keys_
