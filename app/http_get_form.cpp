@@ -479,7 +479,6 @@ void THttpGetForm::Kursdatenlesen() { RunNotBuilt(Run::ArchiveImport); }
 void THttpGetForm::Newseinlesen() { RunNotBuilt(Run::News); }
 void THttpGetForm::UpdateFilter() { RunNotBuilt(Run::FilterUpdate); }
 void THttpGetForm::UpdateFirma() { RunNotBuilt(Run::MasterUpdate); }
-void THttpGetForm::Button5Click() { RunNotBuilt(Run::Fundamentals); }
 
 void THttpGetForm::FormClose() {
     if (!StoresSettingsOnClose(flags_) || !registry_) return;

@@ -11,6 +11,7 @@
 #include "db/session.h"
 #include "extract/extraction.h"
 #include "extract/intraday_store.h"
+#include "fundamentals/fundamentals_window.h"
 #include "platform/registry.h"
 #include "platform/text_view.h"
 #include "sources/browser_engine.h"
@@ -41,6 +42,7 @@ class QToolButton;
 
 namespace zelvon {
 
+class RunProgress;
 class TStatusfenster;
 
 // Process exit codes of a run started by switches.
@@ -60,7 +62,7 @@ private:
     QButtonGroup* group_;
 };
 
-class THttpGetForm : public QMainWindow, public RetrievalWindow {
+class THttpGetForm : public QMainWindow, public RetrievalWindow, public FundamentalsWindow {
     Q_OBJECT
 public:
     explicit THttpGetForm(QWidget* parent = nullptr);
@@ -174,6 +176,19 @@ public:
     bool sampleDatabaseRun() const override { return flags_.Beispiel; }
 
     PageRetrieval* retrieval() const { return retrieval_.get(); }
+
+    // FundamentalsWindow.
+    void ShowRunCaption(const QString& caption) override;
+    void ShowSecurity(const QString& name) override;
+    void SelectOnvista(bool buildAddress) override;
+    void FetchPage() override { GetButtonClick(); }
+    double Price() const override { return Kurs; }
+    QString GroupText() const override;
+    void ProcessMessages() override;
+    void OpenLog(const QString& path) override;
+    // The fundamentals update reporting to progress; Button5Click picks the
+    // status window, or the console when there is no display.
+    void RunFundamentals(RunProgress& progress);
 
 public slots:
     void Button2Click();
