@@ -419,13 +419,6 @@ void THttpGetForm::StartRuns() {
     if (plan.closesWindow && !Timer1.isActive()) CloseMainWindow();
 }
 
-void THttpGetForm::RunNotBuilt(Run run) {
-    const QString text = RunName(run) + QStringLiteral(": noch nicht verfügbar");
-    SetStatusPanel(0, text);
-    std::fprintf(stderr, "%s\n", qUtf8Printable(text));
-    if (flags_.AnyRun()) exitCode_ = kExitRunFailed;
-}
-
 void THttpGetForm::Guarded(const std::function<void()>& handler) {
     try {
         handler();
@@ -477,7 +470,6 @@ void THttpGetForm::Einstellungen1Click() {
 
 void THttpGetForm::Info1Click() { zelvon::Info1Click(this); }
 
-void THttpGetForm::Button5Click() { RunNotBuilt(Run::Fundamentals); }
 
 void THttpGetForm::FormClose() {
     if (!StoresSettingsOnClose(flags_) || !registry_) return;

@@ -12,6 +12,7 @@
 #include "db/session.h"
 #include "extract/extraction.h"
 #include "extract/intraday_store.h"
+#include "fundamentals/fundamentals_window.h"
 #include "platform/registry.h"
 #include "platform/run_progress.h"
 #include "platform/text_view.h"
@@ -45,6 +46,7 @@ class QToolButton;
 namespace zelvon {
 
 class TFirmeneingabe;
+class RunProgress;
 class TStatusfenster;
 
 // Process exit codes of a run started by switches.
@@ -64,7 +66,7 @@ private:
     QButtonGroup* group_;
 };
 
-class THttpGetForm : public QMainWindow, public RetrievalWindow {
+class THttpGetForm : public QMainWindow, public RetrievalWindow, public FundamentalsWindow {
     Q_OBJECT
 public:
     explicit THttpGetForm(QWidget* parent = nullptr);
@@ -192,6 +194,19 @@ public:
     // The dialog as Wertpapier1Click shows it: captions read, Home set, bound to Table1.
     std::unique_ptr<TFirmeneingabe> CreateSecurityEditor();
 
+    // FundamentalsWindow.
+    void ShowRunCaption(const QString& caption) override;
+    void ShowSecurity(const QString& name) override;
+    void SelectOnvista(bool buildAddress) override;
+    void FetchPage() override { GetButtonClick(); }
+    double Price() const override { return Kurs; }
+    QString GroupText() const override;
+    void ProcessMessages() override;
+    void OpenLog(const QString& path) override;
+    // The fundamentals update reporting to progress; Button5Click picks the
+    // status window, or the console when there is no display.
+    void RunFundamentals(RunProgress& progress);
+
 public slots:
     void Button2Click();
     void Beenden1Click();
@@ -263,7 +278,6 @@ private:
     void StartRuns();
     void RunSingleSecurity(bool quoteRun);
     void FinishRuns();
-    void RunNotBuilt(Run run);
     // Catches every error at a handler's entry and shows the standard error box.
     void Guarded(const std::function<void()>& handler);
     void ReportRunError(const QString& message);

@@ -28,18 +28,4 @@ DateTime ArchiveStartDay(DateTime leseDatum, DateTime today) {
     return leseDatum < today - 90 ? today - 90 : leseDatum;
 }
 
-QString RunName(Run run) {
-    switch (run) {
-    case Run::SingleSecurityQuote: return QStringLiteral("Einzelwert-Kursabruf");
-    case Run::SingleSecurityPage: return QStringLiteral("Einzelwert-Seitenaufruf");
-    case Run::ArchiveImport: return QStringLiteral("Beispieldatenbank Update");
-    case Run::News: return QStringLiteral("Meldungen einlesen");
-    case Run::FilterUpdate: return QStringLiteral("Videotext Filter Update");
-    case Run::MasterUpdate: return QStringLiteral("Wertpapierdatenbank Update");
-    case Run::Fundamentals: return QStringLiteral("Fundamentaldaten Update");
-    case Run::FetchAll: return QStringLiteral("Hole alle");
-    }
-    return {};
-}
-
 }  // namespace zelvon

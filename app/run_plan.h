@@ -31,7 +31,5 @@ RunPlan PlanRuns(const RunFlags& flags);
 // The archive import reaches back at most 90 days.
 DateTime ArchiveStartDay(DateTime leseDatum, DateTime today);
 
-// German name of a run, for messages.
-QString RunName(Run run);
 
 }  // namespace zelvon

@@ -161,6 +161,27 @@ Status Table::SetFiltered(bool on) {
     return Active() ? First() : Status::Ok();
 }
 
+Status Table::SetFilterExpression(std::optional<FieldEquals> expression) {
+    expression_ = std::move(expression);
+    return Active() && filtered_ ? First() : Status::Ok();
+}
+
+Status Table::CountAdmitted(uint64_t* count) {
+    *count = 0;
+    if (!Active()) return NotOpen();
+    const paradox::RecordRef saved = current_;
+    const uint64_t saved_position = position_;
+    const bool saved_has = has_record_;
+    Status s;
+    for (uint64_t p = range_lo_; p < range_hi_ && s.ok(); ++p) {
+        if (Admits(p, &s)) ++*count;
+    }
+    current_ = saved;
+    position_ = saved_position;
+    has_record_ = saved_has;
+    return s;
+}
+
 Status Table::Refresh() {
     if (!Active()) return NotOpen();
     bool reloaded;
@@ -270,7 +291,15 @@ Status Table::Load(uint64_t position) {
 bool Table::Admits(uint64_t position, Status* status) {
     *status = Load(position);
     if (!status->ok()) return false;
-    return !filtered_ || !filter_ || filter_(*this);
+    if (!filtered_) return true;
+    if (expression_ && !MatchesExpression(status)) return false;
+    return !filter_ || filter_(*this);
+}
+
+bool Table::MatchesExpression(Status* status) const {
+    Field field(nullptr, 0);
+    *status = FieldByName(expression_->field, &field);
+    return status->ok() && field.AsString() == expression_->value;
 }
 
 Status Table::SeekForward(uint64_t from, bool* found) {

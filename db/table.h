@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,13 @@ struct FieldDef {
     paradox::FieldType type = paradox::FieldType::kAlpha;
     int size = 0;
     bool required = false;
+};
+
+// A filter expression "field = 'value'" held as the comparison itself: the
+// value is compared as it is, so no value can change what the filter means.
+struct FieldEquals {
+    std::string field;
+    std::string value;
 };
 
 // A program value in the form the engine stores for field.
@@ -52,6 +60,11 @@ public:
     void SetOnFilterRecord(std::function<bool(Table&)> filter) { filter_ = std::move(filter); }
     Status SetFiltered(bool on);
     bool Filtered() const { return filtered_; }
+    // Applies together with the filter callback while filtering is on;
+    // nullopt removes it.
+    Status SetFilterExpression(std::optional<FieldEquals> expression);
+    // Records the filters admit, counted without moving the table.
+    Status CountAdmitted(uint64_t* count);
 
     // Master link: this table shows only the records whose leading key fields
     // equal the master's fields of the same names (";"-separated).
@@ -113,6 +126,7 @@ private:
     uint64_t RecordAt(uint64_t position) const;
     Status Load(uint64_t position);
     bool Admits(uint64_t position, Status* status);
+    bool MatchesExpression(Status* status) const;
     Status SeekForward(uint64_t from, bool* found);
     Status SeekBackward(uint64_t from_plus_one, bool* found);
     Status EncodeKey(const std::vector<Variant>& values, std::vector<uint8_t>* key) const;
@@ -142,6 +156,7 @@ private:
     std::shared_ptr<const paradox::Table> table_;
     std::unique_ptr<paradox::IndexOrder> order_;
     std::function<bool(Table&)> filter_;
+    std::optional<FieldEquals> expression_;
     bool filtered_ = false;
     DataLink master_link_;
     std::vector<std::string> master_fields_;

@@ -144,6 +144,9 @@ TEST_F(MainWindowTest, InteractiveCloseStoresTheNineValues) {
 }
 
 TEST_F(MainWindowTest, RunsStartedBySwitchesStoreNothing) {
+    // The fundamentals run fetches: from a port where nobody listens, its log in the test's folder.
+    WriteRegistry("\"Datenpath\"=\"" + data_.toUtf8() + "\"\r\n\"Temppath\"=\"" + dir_.path().toUtf8() +
+                  "/\"\r\n\"Zelvon_Host_Onvista\"=\"127.0.0.1:1\"\r\n\"Zelvon_Browser\"=\"http\"\r\n");
     const QByteArray before = Registry();
     for (int which = 0; which < 8; ++which) {
         RunFlags flags;

@@ -1,5 +1,6 @@
 #include "tools/zelvon-quoteserver/pages/onvista_page.h"
 
+#include "tools/zelvon-quoteserver/pages/onvista_fundamentals.h"
 #include "tools/zelvon-quoteserver/pages/page_text.h"
 
 #include <algorithm>
@@ -83,11 +84,13 @@ std::string PercentEncoded(const std::string& raw)
 
 // The whole quote stays on the first line: the extraction reads the date and
 // time at fixed offsets from their marker, which a line break above would shift.
-std::string CurrentPage(const std::string& price, const std::string& germanPrice, const LocalClock& now)
+// The fundamentals, when the security has them, open the second line.
+std::string CurrentPage(const std::string& price, const std::string& germanPrice, const LocalClock& now,
+                        const std::string& fundamentals)
 {
     return kPageHead + "<title>Kurs | onvista</title></head><body><div class=\"quote\"><time datetime=\"" + IsoDate(now)
            + "T" + ClockText(now) + "\">" + TwoDigits(now.hour) + ":" + TwoDigits(now.minute) + "</time><data value=\""
-           + price + "\">" + germanPrice + " EUR</data></div>\n<p>Kurse verz\xF6gert</p></body></html>\n";
+           + price + "\">" + germanPrice + " EUR</data></div>\n" + fundamentals + "<p>Kurse verz\xF6gert</p></body></html>\n";
 }
 
 std::string SearchResultPage(const std::string& host, const std::string& identifier, const LocalClock& now)
@@ -136,7 +139,9 @@ QuotePage OnvistaPages::Build(const QuoteRequest& request, const std::string& id
     }
     case Layout::kCurrent: {
         const int64_t price = PriceUnits(tick, 500, 2'000'000);
-        page.body = CurrentPage(DotNumber(price, 2), GermanNumber(price, 2), now);
+        const std::optional<ShownFundamentals> fundamentals = FundamentalsFor(identifier, UnitsValue(price, 2));
+        page.body = CurrentPage(DotNumber(price, 2), GermanNumber(price, 2), now,
+                                fundamentals ? FundamentalsBlock(*fundamentals) : std::string());
         page.quote = {UnitsValue(price, 2), 0, now};
         break;
     }
