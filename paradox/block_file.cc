@@ -135,12 +135,6 @@ void BlockFile::Forget(uint32_t number) {
     }
 }
 
-void BlockFile::ForgetAll() {
-    cache_.clear();
-    cached_blocks_ = 0;
-    hand_ = 0;
-}
-
 Status BlockFile::ReadChain(std::vector<ChainEntry>* chain) const {
     chain->clear();
     if (header_->first_block == 0) return Status::Ok();

@@ -52,8 +52,6 @@ public:
     Status ReadBlock(uint32_t number, BlockRef* block) const;
     // Drops a block from the cache after it was rewritten on disk.
     void Forget(uint32_t number);
-    // Drops every block (the file was changed by someone else).
-    void ForgetAll();
     // Follows the chain from the header's first block; detects loops and
     // blocks outside the file.
     Status ReadChain(std::vector<ChainEntry>* chain) const;

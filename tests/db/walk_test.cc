@@ -100,6 +100,11 @@ TEST(TableWalk, AWalkSeesRowsAnotherProcessPostedBeforeItStarted) {
         ASSERT_TRUE(t.SetIndexName(index).ok());
         ASSERT_TRUE(t.Open().ok());
         ASSERT_EQ(Walk(t).size(), size_t(kRows + (index.empty() ? 0 : 1)));
+        // Each block is read at most once, and a walk over what is read reads nothing.
+        const uint64_t reads = t.engine()->blocks().disk_reads();
+        EXPECT_LE(reads, t.engine()->header().file_blocks);
+        Walk(t);
+        EXPECT_EQ(t.engine()->blocks().disk_reads(), reads);
 
         const std::string added = index.empty() ? "Neue Firma" : "Aaa Erste Firma";
         InAnotherProcess([&] { return PostFirma(path, index.empty() ? 3 : 5, added); });
