@@ -7,6 +7,12 @@ function(roff_text text out)
     string(REPLACE "\\" "\\e" text "${text}")
     string(REPLACE "-" "\\-" text "${text}")
     string(REGEX REPLACE "`([^`]*)`" "\\\\fB\\1\\\\fR" text "${text}")
+    # man reads the page as plain ASCII: German letters and marks as groff escapes.
+    foreach(pair "ä;\\(:a" "ö;\\(:o" "ü;\\(:u" "Ä;\\(:A" "Ö;\\(:O" "Ü;\\(:U" "ß;\\(ss" "…;..." "„;\\(Bq" "“;\\(lq")
+        list(GET pair 0 from)
+        list(GET pair 1 to)
+        string(REPLACE "${from}" "${to}" text "${text}")
+    endforeach()
     set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 

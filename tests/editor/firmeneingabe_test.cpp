@@ -18,6 +18,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 
+#include <algorithm>
 #include <chrono>
 
 namespace zelvon::test {
@@ -27,6 +28,13 @@ using Nav = editor::RecordNavigator::Button;
 namespace dd = demodata;
 
 const QByteArray kAllSecurities = "\"Zelvon_Favoriten\"=dword:00000000\r\n";
+
+// The number a new security gets: the one after the kit's highest.
+int NewNumber() {
+    int32_t highest = 0;
+    for (const dd::Security& s : dd::KitSecurities()) highest = std::max(highest, s.firma);
+    return highest + 1;
+}
 
 void Press(TFirmeneingabe& d, Nav button) { QTest::mouseClick(d.DBNavigator1->button(button), Qt::LeftButton); }
 
@@ -111,7 +119,7 @@ TEST_F(EditorTest, CreatesAndEditsSecuritiesAndKeepsTheirWatchLists) {
 
     // A new security: the number after the highest, every kind of field.
     Press(d, Nav::Insert);
-    EXPECT_EQ(d.DBText1->text(), "403");
+    EXPECT_EQ(d.DBText1->text(), QString::number(NewNumber()));
     Type(d.DBEdit1, QStringLiteral("Zeta Prüfwerk AG"));
     Type(d.DBEdit2, "ZPW403");
     Choose(d.DBLookupComboBox1, "CHF");
@@ -129,13 +137,13 @@ TEST_F(EditorTest, CreatesAndEditsSecuritiesAndKeepsTheirWatchLists) {
     Type(d.DBEdit9, "https://www.zeta.example");
     Press(d, Nav::Post);
     EXPECT_FALSE(d.record().Modified());
-    EXPECT_EQ(d.DBText1->text(), "403");
+    EXPECT_EQ(d.DBText1->text(), QString::number(NewNumber()));
 
     // On and off list 2, then onto lists 1 and 3.
     Tick(d.BO2);
-    EXPECT_TRUE(Holds(Column(Table("Watch2.db"), "Firma"), 403));
+    EXPECT_TRUE(Holds(Column(Table("Watch2.db"), "Firma"), NewNumber()));
     Tick(d.BO2);
-    EXPECT_FALSE(Holds(Column(Table("Watch2.db"), "Firma"), 403));
+    EXPECT_FALSE(Holds(Column(Table("Watch2.db"), "Firma"), NewNumber()));
     Tick(d.BO1);
     Tick(d.BO3);
 
@@ -143,7 +151,7 @@ TEST_F(EditorTest, CreatesAndEditsSecuritiesAndKeepsTheirWatchLists) {
     Press(d, Nav::First);
     EXPECT_EQ(d.DBText1->text(), "4");
     EXPECT_EQ(Boxes(d), (std::vector<bool>{true, false, false, false}));
-    GoTo(d, 403);
+    GoTo(d, NewNumber());
     EXPECT_EQ(Boxes(d), (std::vector<bool>{true, false, true, false}));
     EXPECT_EQ(d.DBEdit1->text(), QStringLiteral("Zeta Prüfwerk AG"));
 
@@ -159,7 +167,7 @@ TEST_F(EditorTest, CreatesAndEditsSecuritiesAndKeepsTheirWatchLists) {
 
     const std::vector<PxRow> rows = PxlibRows(Table("Firma.db"));
     EXPECT_EQ(rows.size(), dd::KitSecurities().size() + 1);
-    const PxRow* zeta = RowOf(rows, 403);
+    const PxRow* zeta = RowOf(rows, NewNumber());
     ASSERT_NE(zeta, nullptr);
     EXPECT_EQ(zeta->at("FirmenName"), "Zeta Prüfwerk AG");
     EXPECT_EQ(zeta->at("Kennung"), "ZPW403");
@@ -180,13 +188,13 @@ TEST_F(EditorTest, CreatesAndEditsSecuritiesAndKeepsTheirWatchLists) {
     EXPECT_EQ(allianz->at("FirmenName"), "Allianz SE");
 
     EngineView engine(data_);
-    EXPECT_EQ(engine.FindBy("IWKN", "ZPW403"), 403);
-    EXPECT_EQ(engine.FindBy("IFirma", "Zeta Prüfwerk AG"), 403);
-    EXPECT_EQ(QString::fromStdString(engine.Memo(403)), memo);
+    EXPECT_EQ(engine.FindBy("IWKN", "ZPW403"), NewNumber());
+    EXPECT_EQ(engine.FindBy("IFirma", "Zeta Prüfwerk AG"), NewNumber());
+    EXPECT_EQ(QString::fromStdString(engine.Memo(NewNumber())), memo);
     EXPECT_EQ(engine.Memo(4), "Neu");
 
-    EXPECT_TRUE(Holds(Column(Table("Watch.db"), "Firma"), 403));
-    EXPECT_TRUE(Holds(Column(Table("Watch3.db"), "Firma"), 403));
+    EXPECT_TRUE(Holds(Column(Table("Watch.db"), "Firma"), NewNumber()));
+    EXPECT_TRUE(Holds(Column(Table("Watch3.db"), "Firma"), NewNumber()));
     EXPECT_EQ(Column(Table("Watch2.db"), "Firma").size(), dd::KitWatchList(2).size());
     EXPECT_EQ(Column(Table("Watch.db"), "Firma").size(), dd::KitWatchList(1).size() + 1);
     ExpectTablesWhole();
