@@ -7,17 +7,13 @@
 #include "app/http_get_form.h"
 #include "editor/firmeneingabe.h"
 #include "platform/dialogs.h"
+#include "tests/lock_holder.h"
 #include "tools/demodata/demo_directory.h"
 
 #include <gtest/gtest.h>
 extern "C" {
 #include <paradox.h>
 }
-
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -92,37 +88,6 @@ inline QString PxtoolFaults(const QString& path) {
     if (tool.exitCode() == 0) return QString();
     return QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
 }
-
-// A second process holding a classic POSIX write lock on a file until destroyed.
-class LockHolder {
-public:
-    explicit LockHolder(const QString& path) {
-        int ready[2];
-        EXPECT_EQ(pipe(ready), 0);
-        child_ = fork();
-        if (child_ == 0) {
-            const int fd = open(path.toLocal8Bit().constData(), O_RDWR);
-            struct flock lock {};
-            lock.l_type = F_WRLCK;
-            lock.l_whence = SEEK_SET;
-            if (fd < 0 || fcntl(fd, F_SETLK, &lock) != 0) _exit(2);
-            char c = 1;
-            if (write(ready[1], &c, 1) != 1) _exit(3);
-            for (;;) pause();
-        }
-        close(ready[1]);
-        char c = 0;
-        EXPECT_EQ(read(ready[0], &c, 1), 1);
-        close(ready[0]);
-    }
-    ~LockHolder() {
-        kill(child_, SIGKILL);
-        waitpid(child_, nullptr, 0);
-    }
-
-private:
-    pid_t child_ = -1;
-};
 
 // Answers the boxes the dialog opens, in order, and notes what each said.
 class BoxAnswers : public QObject {

@@ -265,7 +265,7 @@ TEST_F(EditorTest, RefusedAndLockedPostsLoseNoInput) {
     Type(d.DBEdit3, "DE0008404099");
     Type(d.DBEdit1, "Allianz SE Neu");
     {
-        LockHolder lock(Table("Firma.db"));
+        LockHolder lock(Table("Firma.db").toStdString());
         d.record().table().SetLockWait(std::chrono::milliseconds(200));
         answers_->Button(QMessageBox::Ok);
         Press(d, Nav::Post);
@@ -281,7 +281,7 @@ TEST_F(EditorTest, RefusedAndLockedPostsLoseNoInput) {
     }
     {
         // A locked watch list: the box goes back to what the list holds.
-        LockHolder lock(Table("Watch4.db"));
+        LockHolder lock(Table("Watch4.db").toStdString());
         d.watchLists().SetLockWait(std::chrono::milliseconds(200));
         answers_->Button(QMessageBox::Ok);
         Tick(d.BO4);

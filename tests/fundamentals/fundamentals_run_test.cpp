@@ -10,6 +10,7 @@
 #include "platform/run_progress.h"
 #include "program_run.h"
 #include "qstring_printer.h"
+#include "tests/lock_holder.h"
 #include "tools/demodata/demo_directory.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +22,6 @@ extern "C" {
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <map>
 #include <mutex>
@@ -55,38 +51,6 @@ std::string PageOf(const std::optional<Figures>& f) {
     return page + "<p>Kurse verz&ouml;gert</p></body></html>\n";
 }
 
-// A process that holds the write lock on a file until it is killed.
-class Locker {
-public:
-    explicit Locker(const std::string& path) {
-        int ready[2];
-        if (pipe(ready) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            const int fd = open(path.c_str(), O_RDWR);
-            struct flock lock {};
-            lock.l_type = F_WRLCK;
-            lock.l_whence = SEEK_SET;
-            if (fd < 0 || fcntl(fd, F_SETLK, &lock) != 0) _exit(2);
-            char c = 1;
-            if (write(ready[1], &c, 1) != 1) _exit(3);
-            for (;;) pause();
-        }
-        close(ready[1]);
-        char c = 0;
-        if (read(ready[0], &c, 1) != 1) pid_ = -1;
-        close(ready[0]);
-    }
-    ~Locker() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
-
-private:
-    pid_t pid_ = -1;
-};
-
 // Onvista pages by the identifier the address ends in; a page without the
 // fundamentals block for every other security. One page can be answered
 // while another process holds Firma.db locked, until the next request.
@@ -114,7 +78,7 @@ private:
         std::lock_guard lock(mutex_);
         asked_.push_back(identifier);
         locker_.reset();
-        if (identifier == lockedPage_) locker_ = std::make_unique<Locker>(lockedTable_);
+        if (identifier == lockedPage_) locker_ = std::make_unique<test::LockHolder>(lockedTable_);
         const auto it = pages_.find(identifier);
         return PageOf(it == pages_.end() ? std::nullopt : std::optional(it->second));
     }
@@ -124,7 +88,7 @@ private:
     std::string lockedPage_, lockedTable_;
     mutable std::mutex mutex_;
     std::vector<std::string> asked_;
-    std::unique_ptr<Locker> locker_;
+    std::unique_ptr<test::LockHolder> locker_;
 };
 
 // Asks the run to stop while it works on the security at position.
