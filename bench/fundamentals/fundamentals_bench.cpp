@@ -10,18 +10,12 @@
 
 #include "app/http_get_form.h"
 #include "app/table_access.h"
+#include "bench/app/demo_server_rig.h"
 #include "platform/dialogs.h"
 #include "platform/run_progress.h"
-#include "sources/http_client.h"
-#include "tools/demodata/demo_directory.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QLineEdit>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QThread>
 
 namespace {
 
@@ -42,40 +36,6 @@ private:
     int count_;
 };
 
-struct Rig {
-    Rig() {
-        home = dir.path() + QStringLiteral("/Daten/");
-        const auto status = demodata::CreateDemoDataDirectory(home.toStdString(), demodata::DemoOptions::Large());
-        if (!status.ok()) throw Error(QString::fromStdString(status.message()));
-        const QString ports = dir.filePath("ports");
-        server.start(ZELVON_QUOTESERVER_BINARY, {"--quiet", "--ca-out", dir.filePath("ca.pem"), "--port-file", ports});
-        server.waitForStarted();
-        for (int i = 0; i < 200 && QFile(ports).size() == 0; ++i) QThread::msleep(50);
-        QFile f(ports);
-        f.open(QIODevice::ReadOnly);
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            if (line.startsWith("https=")) httpsPort = line.mid(6).toInt();
-        }
-        QFile reg(dir.filePath("Quarvinta.reg"));
-        reg.open(QIODevice::WriteOnly);
-        reg.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Selvaran\\Quarvinta]\r\n"
-                  "\"Datenpath\"=\"" + home.toUtf8() + "\"\r\n\"Depotpath\"=\"" + home.toUtf8() + "Depot/\"\r\n"
-                  "\"Temppath\"=\"" + dir.path().toUtf8() + "/\"\r\n"
-                  "\"VTDATEI\"=\"" + dir.filePath("aktien.txt").toUtf8() + "\"\r\n"
-                  "\"Zelvon_Favoriten\"=dword:00000000\r\n\"Zelvon_Gruppe\"=dword:00000000\r\n"
-                  "\"Zelvon_Host_Onvista\"=\"onvista.localhost:" + QByteArray::number(httpsPort) + "\"\r\n"
-                  "\"Zelvon_CAFile\"=\"" + dir.filePath("ca.pem").toUtf8() + "\"\r\n\"Zelvon_Browser\"=\"http\"\r\n");
-    }
-    ~Rig() {
-        server.terminate();
-        server.waitForFinished(10'000);
-    }
-    QTemporaryDir dir;
-    QString home;
-    QProcess server;
-    int httpsPort = 0;
-};
-
 // The Onvista addresses of the first securities the run visits.
 QStringList Addresses(THttpGetForm& form, int count) {
     QStringList addresses;
@@ -87,36 +47,21 @@ QStringList Addresses(THttpGetForm& form, int count) {
 }
 
 void BM_FundamentalsUpdate(benchmark::State& state) {
-    Rig rig;
+    bench::DemoServerRig rig(demodata::DemoOptions::Large());
+    rig.writeSettings("\"Temppath\"=\"" + rig.dir.path().toUtf8() + "/\"\r\n\"Zelvon_Gruppe\"=dword:00000000\r\n"
+                      "\"Zelvon_Host_Onvista\"=\"" + rig.host("onvista") + "\"\r\n");
     THttpGetForm form;
-    form.SetRegistry(RegistryFile::Load(rig.dir.filePath("Quarvinta.reg")));
+    form.SetRegistry(RegistryFile::Load(rig.settingsPath()));
     form.Initial();
     const QStringList addresses = Addresses(form, kSecurities);
 
-    double runSeconds = 0, directSeconds = 0;
-    for (auto _ : state) {
-        StopAfter progress(kSecurities);
-        QElapsedTimer run;
-        run.start();
-        form.RunFundamentals(progress);
-        runSeconds = double(run.nsecsElapsed()) / 1e9;
-
-        HttpClient direct;
-        direct.setExtraCaFile(rig.dir.filePath("ca.pem"));
-        QElapsedTimer fetch;
-        fetch.start();
-        QByteArray body;
-        for (const QString& address : addresses) direct.get(address, body);
-        directSeconds = double(fetch.nsecsElapsed()) / 1e9;
-        state.SetIterationTime(runSeconds);
-    }
-    const double n = double(addresses.size());
-    const double perSecurity = runSeconds * 1000 / n;
-    const double server = directSeconds * 1000 / n;
-    state.counters["securities"] = n;
-    state.counters["ms_per_security"] = perSecurity;
-    state.counters["server_ms_per_security"] = server;
-    state.counters["own_ms_per_security"] = perSecurity - server;
+    bench::ReportOwnTime(
+        state,
+        [&] {
+            StopAfter progress(kSecurities);
+            form.RunFundamentals(progress);
+        },
+        addresses, rig.caFile());
 }
 BENCHMARK(BM_FundamentalsUpdate)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 
